@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+#include <optional>
+
+/// Strict reading of required and optional members of a JSON object. The first failure is kept
+/// with the path of the offending value; later reads on a failed reader are no-ops.
+class JsonReader
+{
+public:
+    bool failed() const { return m_failed; }
+    const QString &errorPath() const { return m_path; }
+    const QString &errorDescription() const { return m_description; }
+
+    /// Prefixes the path of a failure found while reading a nested value (e.g. "meetings[2]").
+    void nest(const QString &prefix);
+    void fail(QString path, QString description);
+
+    QString text(const QJsonObject &o, QLatin1StringView key);
+    std::optional<QString> optionalText(const QJsonObject &o, QLatin1StringView key);
+    bool boolean(const QJsonObject &o, QLatin1StringView key);
+    qint64 integer(const QJsonObject &o, QLatin1StringView key);
+    QJsonArray array(const QJsonObject &o, QLatin1StringView key);
+    QJsonObject object(const QJsonValue &v, const QString &path);
+    QDateTime date(const QJsonObject &o, QLatin1StringView key);
+    QStringList textArray(const QJsonObject &o, QLatin1StringView key);
+
+private:
+    QJsonValue required(const QJsonObject &o, QLatin1StringView key, QJsonValue::Type type);
+    static QString typeName(QJsonValue::Type type);
+
+    bool m_failed = false;
+    QString m_path;
+    QString m_description;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QUrl>
+
+#include <QCoro/QCoroTask>
+
+#include <chrono>
+#include <utility>
+
+struct HttpRequest
+{
+    QByteArray method = QByteArrayLiteral("GET");
+    QUrl url;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    /// Idle time-out; zero leaves the client's default.
+    std::chrono::milliseconds timeout{0};
+    /// Always load from the network, never from a local cache.
+    bool bypassCache = false;
+};
+
+struct HttpReply
+{
+    /// False when no HTTP answer arrived: no connection, time-out, TLS failure, cancel, oversized body.
+    bool delivered = false;
+    /// The HTTP status code; 0 when there was none.
+    int status = 0;
+    QByteArray body;
+};
+
+/// The one way the program talks HTTP. Never throws; every failure is a reply that was not delivered.
+class Http
+{
+public:
+    virtual ~Http() = default;
+    virtual QCoro::Task<HttpReply> send(HttpRequest request) = 0;
+};
