@@ -1,0 +1,7 @@
+#include "state/appevents.h"
+
+AppEvents &AppEvents::instance()
+{
+    static AppEvents events;
+    return events;
+}

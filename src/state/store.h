@@ -1,0 +1,370 @@
+#pragma once
+
+#include "model/composed.h"
+#include "model/meeting.h"
+#include "model/personhit.h"
+#include "model/qadraft.h"
+#include "service/veskapi.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <QVariantMap>
+#include <QtQml/qqmlregistration.h>
+
+#include <QCoro/QCoroTask>
+
+#include <chrono>
+#include <optional>
+
+class Clipboard;
+class Clock;
+class Http;
+class LoginItem;
+class Settings;
+class Sounds;
+class UrlOpener;
+
+/// The adapters the Store works through; all outlive it.
+struct Services
+{
+    Http &http;
+    Clock &clock;
+    Settings &settings;
+    LoginItem &loginItem;
+    UrlOpener &urlOpener;
+    Clipboard &clipboard;
+    Sounds &sounds;
+    QUrl apiBase;
+    QUrl webUrl;
+};
+
+/// The one application-state object. Every published field has its own change signal; optional
+/// texts read as an empty QString when absent. Main thread only.
+class Store : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Owned by the application")
+
+    /// The service's feed for its current day, in service order.
+    Q_PROPERTY(QList<Meeting> meetings READ meetings NOTIFY meetingsChanged)
+    /// The day the panel shows (start of that day, local time).
+    Q_PROPERTY(QDateTime day READ day NOTIFY dayChanged)
+    /// The feed for `day` when it is not today.
+    Q_PROPERTY(QList<Meeting> dayMeetings READ dayMeetings NOTIFY dayMeetingsChanged)
+    /// A load of the shown day is running.
+    Q_PROPERTY(bool loadingDay READ loadingDay NOTIFY loadingDayChanged)
+    /// The last feed error message; empty when none.
+    Q_PROPERTY(QString error READ error NOTIFY errorChanged)
+    /// A token is stored.
+    Q_PROPERTY(bool hasToken READ hasToken NOTIFY hasTokenChanged)
+    /// Completion time of the last good refresh; invalid when none.
+    Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
+    /// The Store's notion of the current time.
+    Q_PROPERTY(QDateTime now READ now NOTIFY nowChanged)
+    /// The open-at-login switch.
+    Q_PROPERTY(bool openAtLogin READ openAtLogin NOTIFY openAtLoginChanged)
+    /// A newer release's version; empty when none.
+    Q_PROPERTY(QString updateVersion READ updateVersion NOTIFY updateVersionChanged)
+    /// Drafted mails: meeting id -> composed.
+    Q_PROPERTY(QVariantMap composed READ composed NOTIFY composedChanged)
+    /// Ids of meetings with an action in flight (a set).
+    Q_PROPERTY(QStringList busy READ busy NOTIFY busyChanged)
+    /// Per-meeting action errors: meeting id -> text.
+    Q_PROPERTY(QVariantMap actionError READ actionError NOTIFY actionErrorChanged)
+    /// A short confirmation shown in place of the tray title; empty when none.
+    Q_PROPERTY(QString flash READ flash NOTIFY flashChanged)
+    /// The open-times text last copied; empty when none.
+    Q_PROPERTY(QString availPreview READ availPreview WRITE setAvailPreview NOTIFY availPreviewChanged)
+    /// An availability request is running.
+    Q_PROPERTY(bool availBusy READ availBusy NOTIFY availBusyChanged)
+    /// The last availability error; empty when none.
+    Q_PROPERTY(QString availError READ availError NOTIFY availErrorChanged)
+    /// Hits of the last people search.
+    Q_PROPERTY(QList<PersonHit> people READ people NOTIFY peopleChanged)
+    /// The quick-add sentence as typed.
+    Q_PROPERTY(QString qaText READ qaText WRITE setQaText NOTIFY qaTextChanged)
+    /// A quick-add request is running.
+    Q_PROPERTY(bool qaBusy READ qaBusy NOTIFY qaBusyChanged)
+    /// Whether a quick-add draft is shown.
+    Q_PROPERTY(bool hasQaDraft READ hasQaDraft NOTIFY qaDraftChanged)
+    /// The quick-add draft (meaningful when hasQaDraft).
+    Q_PROPERTY(QADraft qaDraft READ qaDraftValue NOTIFY qaDraftChanged)
+    /// The last quick-add error; empty when none.
+    Q_PROPERTY(QString qaError READ qaError NOTIFY qaErrorChanged)
+    /// The confirmation of the last created event; empty when none.
+    Q_PROPERTY(QString qaDone READ qaDone NOTIFY qaDoneChanged)
+    /// The availability recipient search text.
+    Q_PROPERTY(QString forQuery READ forQuery WRITE setForQuery NOTIFY forQueryChanged)
+    /// Whether a recipient hit is chosen.
+    Q_PROPERTY(bool hasForWho READ hasForWho NOTIFY forWhoChanged)
+    /// The chosen recipient (meaningful when hasForWho).
+    Q_PROPERTY(PersonHit forWho READ forWhoValue NOTIFY forWhoChanged)
+    /// Meeting length in minutes for availability.
+    Q_PROPERTY(int forDuration READ forDuration WRITE setForDuration NOTIFY forDurationChanged)
+
+    /// Derived values, recomputed on every read and announced when an input changes.
+    Q_PROPERTY(bool isToday READ isToday NOTIFY isTodayChanged)
+    Q_PROPERTY(QList<Meeting> today READ today NOTIFY todayChanged)
+    Q_PROPERTY(QList<Meeting> tomorrowMorning READ tomorrowMorning NOTIFY tomorrowMorningChanged)
+    Q_PROPERTY(bool hasNext READ hasNext NOTIFY nextChanged)
+    Q_PROPERTY(Meeting next READ nextValue NOTIFY nextChanged)
+    Q_PROPERTY(QString menuTitle READ menuTitle NOTIFY menuTitleChanged)
+    /// `forQuery` when it is a mail address (blanks and tabs trimmed); empty otherwise.
+    Q_PROPERTY(QString forTypedEmail READ forTypedEmailText NOTIFY forTypedEmailChanged)
+
+public:
+    using Composed = ::Composed;
+    using PersonHit = ::PersonHit;
+    using QAPerson = ::QAPerson;
+    using QADraft = ::QADraft;
+
+    explicit Store(Services services, QObject *parent = nullptr);
+    ~Store() override;
+
+    // Published fields.
+    const QList<Meeting> &meetings() const { return m_meetings; }
+    QDateTime day() const { return m_day; }
+    const QList<Meeting> &dayMeetings() const { return m_dayMeetings; }
+    bool loadingDay() const { return m_loadingDay; }
+    QString error() const { return m_error; }
+    bool hasToken() const { return m_hasToken; }
+    QDateTime lastUpdated() const { return m_lastUpdated; }
+    QDateTime now() const { return m_now; }
+    bool openAtLogin() const { return m_openAtLogin; }
+    QString updateVersion() const { return m_updateVersion; }
+    QVariantMap composed() const;
+    QStringList busy() const { return m_busy; }
+    QVariantMap actionError() const;
+    QString flash() const { return m_flash; }
+    QString availPreview() const { return m_availPreview; }
+    bool availBusy() const { return m_availBusy; }
+    QString availError() const { return m_availError; }
+    const QList<PersonHit> &people() const { return m_people; }
+    QString qaText() const { return m_qaText; }
+    bool qaBusy() const { return m_qaBusy; }
+    bool hasQaDraft() const { return m_qaDraft.has_value(); }
+    const std::optional<QADraft> &qaDraft() const { return m_qaDraft; }
+    QADraft qaDraftValue() const { return m_qaDraft.value_or(QADraft()); }
+    QString qaError() const { return m_qaError; }
+    QString qaDone() const { return m_qaDone; }
+    QString forQuery() const { return m_forQuery; }
+    bool hasForWho() const { return m_forWho.has_value(); }
+    const std::optional<PersonHit> &forWho() const { return m_forWho; }
+    PersonHit forWhoValue() const { return m_forWho.value_or(PersonHit()); }
+    int forDuration() const { return m_forDuration; }
+
+    /// Per-meeting lookups for C++ callers.
+    std::optional<Composed> composedFor(const QString &id) const;
+    std::optional<QString> actionErrorFor(const QString &id) const;
+
+    // Derived values.
+    bool isToday() const;
+    QList<Meeting> today() const;
+    QList<Meeting> tomorrowMorning() const;
+    std::optional<Meeting> next() const;
+    bool hasNext() const { return next().has_value(); }
+    Meeting nextValue() const { return next().value_or(Meeting()); }
+    QString menuTitle() const;
+    std::optional<QString> forTypedEmail() const;
+    QString forTypedEmailText() const { return forTypedEmail().value_or(QString()); }
+
+    // View inputs.
+    void setQaText(const QString &text);
+    void setForQuery(const QString &text);
+    void setForDuration(int minutes);
+    void setAvailPreview(const QString &text);
+    /// Chooses a recipient hit for availability.
+    Q_INVOKABLE void setForWho(const PersonHit &hit);
+    Q_INVOKABLE void clearForWho();
+    /// Edits of the shown quick-add draft, field by field.
+    Q_INVOKABLE void setQaTitle(const QString &title);
+    Q_INVOKABLE void setQaConference(const QString &conference);
+    Q_INVOKABLE void setQaPersonName(int index, const QString &name);
+    /// Sets a draft person's address; an empty text means no address.
+    Q_INVOKABLE void setQaPersonEmail(int index, const QString &email);
+    /// Drops the shown quick-add draft.
+    Q_INVOKABLE void clearQaDraft();
+
+    // Operations. Each starts a main-thread task and returns at once.
+    /// Reloads the feed (and the shown day when it is not today).
+    Q_INVOKABLE void refresh();
+    /// Moves the shown day by `n` calendar days.
+    Q_INVOKABLE void shiftDay(int n);
+    /// Returns the panel to the current day and reloads.
+    Q_INVOKABLE void goToday();
+    /// Stores a pasted token and loads the feed with it.
+    Q_INVOKABLE void setToken(const QString &token);
+    /// Forgets the token.
+    Q_INVOKABLE void signOut();
+    /// Starts the browser sign-in.
+    Q_INVOKABLE void signInWithBrowser();
+    /// Switches the login item on or off.
+    Q_INVOKABLE void toggleLogin();
+    /// Checks for a newer release.
+    Q_INVOKABLE void checkForUpdate();
+    /// Records an outcome ("vesk", "no_show") for a meeting, then reloads.
+    Q_INVOKABLE void mark(const Meeting &meeting, const QString &action);
+    /// Asks the service for a mail ("draft", "propose") for a meeting.
+    Q_INVOKABLE void compose(const Meeting &meeting, const QString &action);
+    /// Turns `qaText` into a draft event.
+    Q_INVOKABLE void quickDraft();
+    /// Creates the event of the shown draft.
+    Q_INVOKABLE void quickCreate();
+    /// Copies open times for a person (name and email may be empty) and a duration.
+    Q_INVOKABLE void copyAvailability(const QString &name, const QString &email, int duration);
+    /// Copies open times for the availability bar's current choice.
+    Q_INVOKABLE void copyForCurrent();
+    /// Searches the user's contacts; replaces `people`.
+    Q_INVOKABLE void searchPeople(const QString &text);
+
+    /// What the 60-second timer runs; public so tests can tick a moved clock.
+    void tick();
+
+    // The awaitable bodies, for callers that wait (and for tests).
+    QCoro::Task<> refreshTask();
+    QCoro::Task<> loadDayTask();
+    QCoro::Task<> checkForUpdateTask();
+    QCoro::Task<> markTask(Meeting meeting, QString action);
+    QCoro::Task<> composeTask(Meeting meeting, QString action);
+    QCoro::Task<> quickDraftTask();
+    QCoro::Task<> quickCreateTask();
+    QCoro::Task<> copyAvailabilityTask(std::optional<QString> name, std::optional<QString> email, int duration);
+    QCoro::Task<> copyForCurrentTask();
+    QCoro::Task<> searchPeopleTask(QString text);
+    QCoro::Task<> tickTask();
+
+    /// The request members: the day feed (sets `error` on failure), a meeting action, a JSON command.
+    QCoro::Task<std::optional<QList<Meeting>>> fetch(std::optional<QString> query);
+    QCoro::Task<std::optional<QJsonObject>> post(QString id, QString action);
+    QCoro::Task<std::optional<QJsonObject>> postJSON(QString path, QJsonObject body);
+
+    /// When the last update check started; invalid when none.
+    QDateTime lastUpdateCheck() const { return m_lastUpdateCheck; }
+    /// The application's own version, compared by the update check.
+    void setOwnVersion(const QString &version) { m_ownVersion = version; }
+    /// Test seams: shorter service time-outs and flash duration.
+    VeskApi &api() { return m_api; }
+    void setFlashDuration(std::chrono::milliseconds duration) { m_flashDuration = duration; }
+
+    /// Numeric comparison of dotted versions: digit runs by value, other characters one by one.
+    static int compareVersions(const QString &a, const QString &b);
+    /// The 40-character sign-in state text.
+    static QString makeConnectState();
+
+Q_SIGNALS:
+    void meetingsChanged();
+    void dayChanged();
+    void dayMeetingsChanged();
+    void loadingDayChanged();
+    void errorChanged();
+    void hasTokenChanged();
+    void lastUpdatedChanged();
+    void nowChanged();
+    void openAtLoginChanged();
+    void updateVersionChanged();
+    void composedChanged();
+    void busyChanged();
+    void actionErrorChanged();
+    void flashChanged();
+    void availPreviewChanged();
+    void availBusyChanged();
+    void availErrorChanged();
+    void peopleChanged();
+    void qaTextChanged();
+    void qaBusyChanged();
+    void qaDraftChanged();
+    void qaErrorChanged();
+    void qaDoneChanged();
+    void forQueryChanged();
+    void forWhoChanged();
+    void forDurationChanged();
+    void isTodayChanged();
+    void todayChanged();
+    void tomorrowMorningChanged();
+    void nextChanged();
+    void menuTitleChanged();
+    void forTypedEmailChanged();
+
+private:
+    /// Assigns and announces when the value differs.
+    template<typename T>
+    bool set(T &field, T value, void (Store::*changed)())
+    {
+        if (field == value)
+            return false;
+        field = std::move(value);
+        Q_EMIT(this->*changed)();
+        return true;
+    }
+    /// Announces every derived value after one of its inputs changed.
+    void announceDerived();
+
+    void setMeetings(QList<Meeting> meetings);
+    void setDay(QDateTime day);
+    void setDayMeetings(QList<Meeting> meetings);
+    void setLoadingDay(bool loading);
+    void setError(QString error);
+    void setHasToken(bool hasToken);
+    void setNow(QDateTime now);
+    void setOpenAtLogin(bool on);
+    void setFlash(QString text);
+    void addBusy(const QString &id);
+    void removeBusy(const QString &id);
+    void setActionError(const QString &id, std::optional<QString> text);
+    void setComposed(const QString &id, Composed composed);
+    void setQaDraft(std::optional<QADraft> draft);
+    /// Sets `flash` and starts the task that clears it.
+    void showFlash(QString text);
+    QCoro::Task<> clearFlashTask();
+    QCoro::Task<> connectedTask();
+    void runFirstLaunchLoginStep();
+    /// Starts `task` on a later turn of the event loop.
+    template<typename F>
+    void startTask(F &&body)
+    {
+        QMetaObject::invokeMethod(this, std::forward<F>(body), Qt::QueuedConnection);
+    }
+
+    Services m_services;
+    VeskApi m_api;
+    QTimer m_timer;
+
+    QList<Meeting> m_meetings;
+    QDateTime m_day;
+    QList<Meeting> m_dayMeetings;
+    bool m_loadingDay = false;
+    QString m_error;
+    bool m_hasToken = false;
+    QDateTime m_lastUpdated;
+    QDateTime m_now;
+    bool m_openAtLogin = false;
+    QString m_updateVersion;
+    QHash<QString, Composed> m_composed;
+    QStringList m_busy;
+    QHash<QString, QString> m_actionError;
+    QString m_flash;
+    QString m_availPreview;
+    bool m_availBusy = false;
+    QString m_availError;
+    QList<PersonHit> m_people;
+    QString m_qaText;
+    bool m_qaBusy = false;
+    std::optional<QADraft> m_qaDraft;
+    QString m_qaError;
+    QString m_qaDone;
+    QString m_forQuery;
+    std::optional<PersonHit> m_forWho;
+    int m_forDuration = 30;
+
+    QDateTime m_lastUpdateCheck;
+    QString m_ownVersion = QStringLiteral(VESK_BAR_VERSION);
+    std::chrono::milliseconds m_flashDuration{2500};
+    /// Generation counters: only the newest day load and people search may apply their replies.
+    quint64 m_dayLoadGeneration = 0;
+    quint64 m_searchGeneration = 0;
+};
