@@ -117,6 +117,11 @@ class Store : public QObject
     /// `forQuery` when it is a mail address (blanks and tabs trimmed); empty otherwise.
     Q_PROPERTY(QString forTypedEmail READ forTypedEmailText NOTIFY forTypedEmailChanged)
 
+    /// The service base URL; the panel's links to the planner, "settings" and "download" hang off it.
+    Q_PROPERTY(QUrl apiBase READ apiBase CONSTANT)
+    /// The application's own version text.
+    Q_PROPERTY(QString appVersion READ appVersion CONSTANT)
+
 public:
     using Composed = ::Composed;
     using PersonHit = ::PersonHit;
@@ -221,6 +226,13 @@ public:
     Q_INVOKABLE void copyForCurrent();
     /// Searches the user's contacts; replaces `people`.
     Q_INVOKABLE void searchPeople(const QString &text);
+
+    QUrl apiBase() const { return m_services.apiBase; }
+    QString appVersion() const { return m_ownVersion; }
+    /// The service base URL with `path` appended (e.g. "settings").
+    Q_INVOKABLE QUrl serviceUrl(const QString &path) const;
+    /// Opens a web or mail address in the user's default application.
+    Q_INVOKABLE void openUrl(const QUrl &url);
 
     /// What the 60-second timer runs; public so tests can tick a moved clock.
     void tick();
