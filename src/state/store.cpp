@@ -1,47 +1,374 @@
-// Placeholder bodies: the Store core is being written.
 #include "state/store.h"
 
 #include "platform/clock.h"
+#include "platform/loginitem.h"
+#include "service/messages.h"
+#include "service/tokenstore.h"
+#include "state/appevents.h"
+
+#include <QLocale>
+#include <QPointer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kTickInterval = 60s;
+/// A healthy feed reloads once it is older than this.
+constexpr qint64 kRefreshAfterMs = 300 * 1000;
+/// The release file is read again once the last check is older than this.
+constexpr qint64 kUpdateCheckAfterMs = 21600LL * 1000;
+
+QDate localDate(const QDateTime &instant)
+{
+    return instant.toLocalTime().date();
+}
+
+} // namespace
 
 Store::Store(Services services, QObject *parent)
     : QObject(parent)
     , m_services(services)
     , m_api(services.http, services.apiBase)
 {
+    const QDateTime created = m_services.clock.now();
+    m_now = created;
+    m_day = localDate(created).startOfDay();
+    m_hasToken = TokenStore::load().has_value();
+    m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
+
+    runFirstLaunchLoginStep();
+
+    startTask([this] { refreshTask(); });
+    startTask([this] { checkForUpdateTask(); });
+
+    connect(
+        &AppEvents::instance(), &AppEvents::veskConnected, this, [this] { connectedTask(); },
+        Qt::QueuedConnection);
+
+    m_timer.setInterval(kTickInterval);
+    connect(&m_timer, &QTimer::timeout, this, &Store::tick);
+    m_timer.start();
 }
+
 Store::~Store() = default;
-QVariantMap Store::composed() const { return {}; }
-QVariantMap Store::actionError() const { return {}; }
-std::optional<Composed> Store::composedFor(const QString &) const { return std::nullopt; }
-std::optional<QString> Store::actionErrorFor(const QString &) const { return std::nullopt; }
-bool Store::isToday() const { return true; }
-QList<Meeting> Store::today() const { return {}; }
-QList<Meeting> Store::tomorrowMorning() const { return {}; }
-std::optional<Meeting> Store::next() const { return std::nullopt; }
-QString Store::menuTitle() const { return {}; }
-void Store::refresh() {}
-void Store::shiftDay(int) {}
-void Store::goToday() {}
-void Store::tick() {}
-QCoro::Task<> Store::refreshTask() { co_return; }
-QCoro::Task<> Store::loadDayTask() { co_return; }
-QCoro::Task<> Store::tickTask() { co_return; }
-QCoro::Task<std::optional<QList<Meeting>>> Store::fetch(std::optional<QString>) { co_return std::nullopt; }
-QCoro::Task<std::optional<QJsonObject>> Store::post(QString, QString) { co_return std::nullopt; }
-QCoro::Task<std::optional<QJsonObject>> Store::postJSON(QString, QJsonObject) { co_return std::nullopt; }
-void Store::announceDerived() {}
-void Store::setMeetings(QList<Meeting>) {}
-void Store::setDay(QDateTime) {}
-void Store::setDayMeetings(QList<Meeting>) {}
-void Store::setLoadingDay(bool) {}
-void Store::setError(QString) {}
-void Store::setHasToken(bool) {}
-void Store::setNow(QDateTime) {}
-void Store::setOpenAtLogin(bool) {}
-void Store::setFlash(QString) {}
-void Store::addBusy(const QString &) {}
-void Store::removeBusy(const QString &) {}
-void Store::setActionError(const QString &, std::optional<QString>) {}
-void Store::setComposed(const QString &, Composed) {}
-void Store::setQaDraft(std::optional<QADraft>) {}
-QCoro::Task<> Store::connectedTask() { co_return; }
+
+// Published maps -----------------------------------------------------------------------------
+
+QVariantMap Store::composed() const
+{
+    QVariantMap map;
+    for (auto it = m_composed.cbegin(); it != m_composed.cend(); ++it)
+        map.insert(it.key(), QVariant::fromValue(it.value()));
+    return map;
+}
+
+QVariantMap Store::actionError() const
+{
+    QVariantMap map;
+    for (auto it = m_actionError.cbegin(); it != m_actionError.cend(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+std::optional<Composed> Store::composedFor(const QString &id) const
+{
+    const auto it = m_composed.constFind(id);
+    if (it == m_composed.cend())
+        return std::nullopt;
+    return *it;
+}
+
+std::optional<QString> Store::actionErrorFor(const QString &id) const
+{
+    const auto it = m_actionError.constFind(id);
+    if (it == m_actionError.cend())
+        return std::nullopt;
+    return *it;
+}
+
+// Derived values ------------------------------------------------------------------------------
+
+bool Store::isToday() const
+{
+    return localDate(m_day) == localDate(m_services.clock.now());
+}
+
+QList<Meeting> Store::today() const
+{
+    const QDate date = localDate(m_services.clock.now());
+    QList<Meeting> result;
+    for (const Meeting &meeting : m_meetings) {
+        if (localDate(meeting.startsAt) == date)
+            result.append(meeting);
+    }
+    return result;
+}
+
+QList<Meeting> Store::tomorrowMorning() const
+{
+    const QDate date = localDate(m_services.clock.now()).addDays(1);
+    QList<Meeting> result;
+    for (const Meeting &meeting : m_meetings) {
+        if (localDate(meeting.startsAt) == date)
+            result.append(meeting);
+    }
+    return result;
+}
+
+std::optional<Meeting> Store::next() const
+{
+    for (const Meeting &meeting : m_meetings) {
+        if (meeting.endsAt > m_now && meeting.status != u"no_show")
+            return meeting;
+    }
+    return std::nullopt;
+}
+
+QString Store::menuTitle() const
+{
+    if (!m_flash.isEmpty())
+        return m_flash;
+    const std::optional<Meeting> upcoming = next();
+    if (!upcoming)
+        return {};
+    if (localDate(upcoming->startsAt) != localDate(m_services.clock.now()))
+        return {};
+    if (m_now >= upcoming->startsAt)
+        return QStringLiteral("now");
+    const qint64 minutes = m_now.msecsTo(upcoming->startsAt) / 60000;
+    if (minutes > 59)
+        return QLocale::system().toString(upcoming->startsAt.toLocalTime().time(), QLocale::ShortFormat);
+    return QStringLiteral("in %1m").arg(minutes);
+}
+
+// Operations ----------------------------------------------------------------------------------
+
+void Store::refresh()
+{
+    startTask([this] { refreshTask(); });
+}
+
+void Store::shiftDay(int n)
+{
+    const QDate target = localDate(m_day).addDays(n);
+    if (target.isValid()) {
+        const QDateTime start = target.startOfDay();
+        if (start.isValid())
+            setDay(start);
+    }
+    setDayMeetings({});
+    startTask([this] { loadDayTask(); });
+}
+
+void Store::goToday()
+{
+    setDay(localDate(m_services.clock.now()).startOfDay());
+    setDayMeetings({});
+    startTask([this] { refreshTask(); });
+}
+
+void Store::tick()
+{
+    startTask([this] { tickTask(); });
+}
+
+QCoro::Task<> Store::refreshTask()
+{
+    QPointer<Store> self(this);
+    const std::optional<QList<Meeting>> loaded = co_await fetch(std::nullopt);
+    if (!self)
+        co_return;
+    if (loaded) {
+        setMeetings(*loaded);
+        setError({});
+        const QDateTime finished = m_services.clock.now();
+        set(m_lastUpdated, finished, &Store::lastUpdatedChanged);
+        setNow(finished);
+    }
+    if (!isToday())
+        co_await loadDayTask();
+}
+
+QCoro::Task<> Store::loadDayTask()
+{
+    if (isToday())
+        co_return;
+    QPointer<Store> self(this);
+    // Only the newest load may apply its reply and end the loading state: a reply for a day the
+    // user already left, or one overtaken by a newer load, is dropped.
+    const quint64 generation = ++m_dayLoadGeneration;
+    const QDateTime requested = m_day;
+    setLoadingDay(true);
+    const QString query = QStringLiteral("date=") + localDate(requested).toString(QStringLiteral("yyyy-MM-dd"));
+    const std::optional<QList<Meeting>> loaded = co_await fetch(query);
+    if (!self)
+        co_return;
+    if (generation != m_dayLoadGeneration || requested != m_day)
+        co_return;
+    if (loaded)
+        setDayMeetings(*loaded);
+    setLoadingDay(false);
+}
+
+QCoro::Task<> Store::tickTask()
+{
+    QPointer<Store> self(this);
+    setNow(m_services.clock.now());
+    if (!m_lastUpdateCheck.isValid()
+        || m_lastUpdateCheck.msecsTo(m_services.clock.now()) > kUpdateCheckAfterMs) {
+        co_await checkForUpdateTask();
+        if (!self)
+            co_return;
+    }
+    if (!m_lastUpdated.isValid() || m_lastUpdated.msecsTo(m_services.clock.now()) > kRefreshAfterMs)
+        co_await refreshTask();
+}
+
+QCoro::Task<> Store::connectedTask()
+{
+    setHasToken(TokenStore::load().has_value());
+    co_await refreshTask();
+}
+
+// Request members -----------------------------------------------------------------------------
+
+QCoro::Task<std::optional<QList<Meeting>>> Store::fetch(std::optional<QString> query)
+{
+    QPointer<Store> self(this);
+    VeskApi::FeedResult result = co_await m_api.fetch(std::move(query));
+    if (!self)
+        co_return std::nullopt;
+    switch (result.outcome) {
+    case VeskApi::FeedOutcome::Loaded:
+        co_return std::move(result.meetings);
+    case VeskApi::FeedOutcome::Unreachable:
+        setError(Messages::unreachable());
+        break;
+    case VeskApi::FeedOutcome::TokenRejected:
+        setError(Messages::tokenRejected());
+        break;
+    case VeskApi::FeedOutcome::NoToken:
+        break;
+    }
+    co_return std::nullopt;
+}
+
+QCoro::Task<std::optional<QJsonObject>> Store::post(QString id, QString action)
+{
+    co_return co_await m_api.post(std::move(id), std::move(action));
+}
+
+QCoro::Task<std::optional<QJsonObject>> Store::postJSON(QString path, QJsonObject body)
+{
+    co_return co_await m_api.postJSON(std::move(path), std::move(body));
+}
+
+// Private setters -----------------------------------------------------------------------------
+
+void Store::announceDerived()
+{
+    Q_EMIT isTodayChanged();
+    Q_EMIT todayChanged();
+    Q_EMIT tomorrowMorningChanged();
+    Q_EMIT nextChanged();
+    Q_EMIT menuTitleChanged();
+}
+
+void Store::setMeetings(QList<Meeting> meetings)
+{
+    if (set(m_meetings, std::move(meetings), &Store::meetingsChanged))
+        announceDerived();
+}
+
+void Store::setDay(QDateTime day)
+{
+    if (!set(m_day, std::move(day), &Store::dayChanged))
+        return;
+    // A load still running for the day just left no longer describes what is shown.
+    ++m_dayLoadGeneration;
+    setLoadingDay(false);
+    announceDerived();
+}
+
+void Store::setDayMeetings(QList<Meeting> meetings)
+{
+    set(m_dayMeetings, std::move(meetings), &Store::dayMeetingsChanged);
+}
+
+void Store::setLoadingDay(bool loading)
+{
+    set(m_loadingDay, loading, &Store::loadingDayChanged);
+}
+
+void Store::setError(QString error)
+{
+    set(m_error, std::move(error), &Store::errorChanged);
+}
+
+void Store::setHasToken(bool hasToken)
+{
+    set(m_hasToken, hasToken, &Store::hasTokenChanged);
+}
+
+void Store::setNow(QDateTime now)
+{
+    if (set(m_now, std::move(now), &Store::nowChanged))
+        announceDerived();
+}
+
+void Store::setOpenAtLogin(bool on)
+{
+    set(m_openAtLogin, on, &Store::openAtLoginChanged);
+}
+
+void Store::setFlash(QString text)
+{
+    if (set(m_flash, std::move(text), &Store::flashChanged))
+        announceDerived();
+}
+
+void Store::addBusy(const QString &id)
+{
+    if (m_busy.contains(id))
+        return;
+    m_busy.append(id);
+    Q_EMIT busyChanged();
+}
+
+void Store::removeBusy(const QString &id)
+{
+    if (m_busy.removeAll(id) > 0)
+        Q_EMIT busyChanged();
+}
+
+void Store::setActionError(const QString &id, std::optional<QString> text)
+{
+    if (!text) {
+        if (m_actionError.remove(id) > 0)
+            Q_EMIT actionErrorChanged();
+        return;
+    }
+    const auto it = m_actionError.constFind(id);
+    if (it != m_actionError.cend() && *it == *text)
+        return;
+    m_actionError.insert(id, *text);
+    Q_EMIT actionErrorChanged();
+}
+
+void Store::setComposed(const QString &id, Composed composed)
+{
+    const auto it = m_composed.constFind(id);
+    if (it != m_composed.cend() && *it == composed)
+        return;
+    m_composed.insert(id, std::move(composed));
+    Q_EMIT composedChanged();
+}
+
+void Store::setQaDraft(std::optional<QADraft> draft)
+{
+    if (m_qaDraft == draft)
+        return;
+    m_qaDraft = std::move(draft);
+    Q_EMIT qaDraftChanged();
+}
