@@ -1,13 +1,171 @@
-// Placeholder bodies: quick add is being written.
 #include "state/store.h"
 
-void Store::setQaText(const QString &) {}
-void Store::setQaTitle(const QString &) {}
-void Store::setQaConference(const QString &) {}
-void Store::setQaPersonName(int, const QString &) {}
-void Store::setQaPersonEmail(int, const QString &) {}
-void Store::clearQaDraft() {}
-void Store::quickDraft() {}
-void Store::quickCreate() {}
-QCoro::Task<> Store::quickDraftTask() { co_return; }
-QCoro::Task<> Store::quickCreateTask() { co_return; }
+#include "platform/sounds.h"
+#include "service/endpoints.h"
+#include "service/messages.h"
+#include "service/tokenstore.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString unreadable()
+{
+    return u"Couldn't read that. Try \u201CCoffee with Nils tomorrow at 3\u201D."_s;
+}
+
+QJsonObject createBody(const QADraft &draft)
+{
+    QJsonArray emails;
+    for (const QAPerson &person : draft.people) {
+        if (person.email)
+            emails.append(*person.email);
+    }
+    return QJsonObject{
+        {u"title"_s, draft.title},
+        {u"start"_s, draft.start.value_or(QString())},
+        {u"durationMin"_s, draft.durationMin},
+        {u"emails"_s, emails},
+        {u"conference"_s, draft.conference},
+        {u"location"_s, draft.location.value_or(QString())},
+    };
+}
+
+} // namespace
+
+void Store::setQaText(const QString &text)
+{
+    set(m_qaText, text, &Store::qaTextChanged);
+}
+
+void Store::setQaTitle(const QString &title)
+{
+    if (!m_qaDraft || m_qaDraft->title == title)
+        return;
+    QADraft draft = *m_qaDraft;
+    draft.title = title;
+    setQaDraft(std::move(draft));
+}
+
+void Store::setQaConference(const QString &conference)
+{
+    if (!m_qaDraft || m_qaDraft->conference == conference)
+        return;
+    QADraft draft = *m_qaDraft;
+    draft.conference = conference;
+    setQaDraft(std::move(draft));
+}
+
+void Store::setQaPersonName(int index, const QString &name)
+{
+    if (!m_qaDraft || index < 0 || index >= m_qaDraft->people.size())
+        return;
+    const std::optional<QString> value = name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+    if (m_qaDraft->people.at(index).name == value)
+        return;
+    QADraft draft = *m_qaDraft;
+    draft.people[index].name = value;
+    setQaDraft(std::move(draft));
+}
+
+void Store::setQaPersonEmail(int index, const QString &email)
+{
+    if (!m_qaDraft || index < 0 || index >= m_qaDraft->people.size())
+        return;
+    const std::optional<QString> value = email.isEmpty() ? std::nullopt : std::optional<QString>(email);
+    if (m_qaDraft->people.at(index).email == value)
+        return;
+    QADraft draft = *m_qaDraft;
+    draft.people[index].email = value;
+    setQaDraft(std::move(draft));
+}
+
+void Store::clearQaDraft()
+{
+    setQaDraft(std::nullopt);
+}
+
+void Store::quickDraft()
+{
+    startTask([this] { quickDraftTask(); });
+}
+
+void Store::quickCreate()
+{
+    startTask([this] { quickCreateTask(); });
+}
+
+QCoro::Task<> Store::quickDraftTask()
+{
+    QPointer<Store> self(this);
+    // Sent trimmed; the field keeps what the user typed.
+    const QString text = m_qaText.trimmed();
+    if (text.isEmpty() || !TokenStore::load())
+        co_return;
+
+    set(m_qaBusy, true, &Store::qaBusyChanged);
+    set(m_qaError, QString(), &Store::qaErrorChanged);
+    set(m_qaDone, QString(), &Store::qaDoneChanged);
+    setQaDraft(std::nullopt);
+
+    const QByteArray body = QJsonDocument(QJsonObject{{u"text"_s, text}}).toJson(QJsonDocument::Compact);
+    const VeskApi::AuthorizedReply reply = co_await m_api.authorized(
+        QByteArrayLiteral("POST"), m_api.url(Endpoints::kQuickAdd.toString()), body, m_api.timeouts().quickAdd);
+    if (!self)
+        co_return;
+
+    if (!reply || !reply->delivered) {
+        set(m_qaError, Messages::unreachable(), &Store::qaErrorChanged);
+    } else {
+        const std::optional<QJsonObject> object = VeskApi::jsonObject(reply->body);
+        const QJsonValue error = object ? object->value("error"_L1) : QJsonValue();
+        if (error.isString()) {
+            set(m_qaError, error.toString(), &Store::qaErrorChanged);
+        } else if (std::optional<QADraft> draft = object ? QADraft::fromJson(*object) : std::nullopt) {
+            setQaDraft(std::move(draft));
+        } else {
+            set(m_qaError, unreadable(), &Store::qaErrorChanged);
+        }
+    }
+    set(m_qaBusy, false, &Store::qaBusyChanged);
+}
+
+QCoro::Task<> Store::quickCreateTask()
+{
+    QPointer<Store> self(this);
+    // A draft without a time cannot be created; the card offers open times instead.
+    if (!m_qaDraft || !m_qaDraft->start)
+        co_return;
+    const QADraft draft = *m_qaDraft;
+
+    set(m_qaBusy, true, &Store::qaBusyChanged);
+    set(m_qaError, QString(), &Store::qaErrorChanged);
+
+    const std::optional<QJsonObject> reply =
+        co_await postJSON(Endpoints::kQuickAddCreate.toString(), createBody(draft));
+    if (!self)
+        co_return;
+
+    if (!reply) {
+        set(m_qaError, Messages::unreachable(), &Store::qaErrorChanged);
+    } else if (const QJsonValue ok = reply->value("ok"_L1); ok.isBool() && ok.toBool()) {
+        QString done = u"Added \u201C"_s + draft.title + u"\u201D"_s;
+        if (!draft.people.isEmpty())
+            done += ". Invites sent."_L1;
+        set(m_qaDone, done, &Store::qaDoneChanged);
+        setQaDraft(std::nullopt);
+        setQaText(QString());
+        showFlash(u"added \u2713"_s);
+        m_services.sounds.play(Sounds::Sound::Created);
+        startTask([this] { refreshTask(); });
+    } else {
+        const QJsonValue error = reply->value("error"_L1);
+        // The draft stays so the user can correct it and try again.
+        set(m_qaError, error.isString() ? error.toString() : u"Couldn't create it."_s, &Store::qaErrorChanged);
+    }
+    set(m_qaBusy, false, &Store::qaBusyChanged);
+}

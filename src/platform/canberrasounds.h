@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/sounds.h"
+
+struct ca_context;
+
+/// Confirmation sounds through libcanberra, played by freedesktop sound-theme event id. One context
+/// lives as long as the adapter; playing returns at once and is silent when there is no sound
+/// device, no sound server or no theme.
+class CanberraSounds : public Sounds
+{
+public:
+    CanberraSounds();
+    ~CanberraSounds() override;
+    CanberraSounds(const CanberraSounds &) = delete;
+    CanberraSounds &operator=(const CanberraSounds &) = delete;
+
+    void play(Sound sound) override;
+
+    /// The sound-theme event id a sound plays.
+    static const char *eventId(Sound sound);
+    /// The libcanberra result of the last play (0 = started), or of the context set-up when no
+    /// context could be made.
+    int lastResult() const { return m_lastResult; }
+
+private:
+    ca_context *m_context = nullptr;
+    int m_lastResult = 0;
+};
