@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/settings.h"
+
+#include <memory>
+
+class QSettings;
+
+/// Settings in $XDG_CONFIG_HOME/Vesk/Vesk.conf (organisation and application "Vesk"), written to
+/// disk after every change.
+class QSettingsStore : public Settings
+{
+public:
+    QSettingsStore();
+    ~QSettingsStore() override;
+
+    QVariant value(const QString &key) const override;
+    void setValue(const QString &key, const QVariant &value) override;
+    void remove(const QString &key) override;
+
+    /// The settings file.
+    QString fileName() const;
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};
