@@ -233,6 +233,11 @@ public:
     Q_INVOKABLE QUrl serviceUrl(const QString &path) const;
     /// Opens a web or mail address in the user's default application.
     Q_INVOKABLE void openUrl(const QUrl &url);
+    /// Replaces the clipboard with one plain text.
+    Q_INVOKABLE void copyText(const QString &text);
+    /// Copies open times for the shown quick-add draft's first person and its length; once that has
+    /// finished, whatever its outcome, drops the draft and empties the sentence.
+    Q_INVOKABLE void copyTimesForDraft();
 
     /// What the 60-second timer runs; public so tests can tick a moved clock.
     void tick();
@@ -249,6 +254,7 @@ public:
     QCoro::Task<> copyForCurrentTask();
     QCoro::Task<> searchPeopleTask(QString text);
     QCoro::Task<> tickTask();
+    QCoro::Task<> copyTimesForDraftTask(QADraft draft);
 
     /// The request members: the day feed (sets `error` on failure), a meeting action, a JSON command.
     QCoro::Task<std::optional<QList<Meeting>>> fetch(std::optional<QString> query);
