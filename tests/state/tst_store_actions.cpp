@@ -1,0 +1,297 @@
+#include "actionsharness.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+Meeting meeting(const QString &id = u"m1"_s, const QString &title = u"Intro with Acme"_s)
+{
+    Meeting m;
+    m.id = id;
+    m.title = title;
+    return m;
+}
+
+const QByteArray kMarkPath = "/api/app/meetings/m1/vesk";
+const QByteArray kDraftPath = "/api/app/meetings/m1/draft";
+
+} // namespace
+
+class TestStoreActions : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // mark ------------------------------------------------------------------------------------
+
+    void markHoldsBusyThroughTheRefresh_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("empty object") << 200 << QByteArray("{}");
+        QTest::newRow("object with error") << 404 << QByteArray(R"({"error":"Meeting not found"})");
+    }
+
+    void markHoldsBusyThroughTheRefresh()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, reply);
+        ActionsHarness h;
+        h.server.on("GET", "/api/today").reply(200, fixture(u"actions_feed.json"_s));
+        h.server.on("GET", "/api/today").after(400ms).reply(200, fixture(u"actions_feed_marked.json"_s));
+        h.server.on("POST", kMarkPath).after(100ms).reply(status, reply);
+        Store &store = h.start();
+        QTRY_VERIFY(store.lastUpdated().isValid());
+        QCOMPARE(store.meetings().at(0).status, u"confirmed"_s);
+
+        store.mark(meeting(), u"vesk"_s);
+        QVERIFY(store.busy().isEmpty()); // queued, not run inside the caller
+        QTRY_COMPARE(store.busy(), QStringList{u"m1"_s});
+        // The reply has been handled and the reload is in flight: the row still shows progress.
+        QTRY_COMPARE(h.server.requestsTo("/api/today").size(), 2);
+        QCOMPARE(store.busy(), QStringList{u"m1"_s});
+        QCOMPARE(store.meetings().at(0).status, u"confirmed"_s);
+
+        QTRY_VERIFY(store.busy().isEmpty());
+        QCOMPARE(store.meetings().at(0).status, u"vesk"_s); // released only after the reload landed
+        QVERIFY(store.actionError().isEmpty());
+        QCOMPARE(store.error(), QString());
+
+        const QList<RecordedRequest> posts = h.server.requestsTo(kMarkPath);
+        QCOMPARE(posts.size(), 1);
+        QCOMPARE(posts.at(0).method, QByteArray("POST"));
+        QCOMPARE(posts.at(0).body, QByteArray("{}"));
+        QCOMPARE(posts.at(0).header("Authorization"), QByteArray("Bearer vesk_test"));
+    }
+
+    void markFailureSetsTheMessage_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("html body") << u"html"_s;
+        QTest::newRow("array body") << u"array"_s;
+        QTest::newRow("empty body") << u"empty"_s;
+        QTest::newRow("dropped connection") << u"drop"_s;
+        QTest::newRow("no token") << u"notoken"_s;
+    }
+
+    void markFailureSetsTheMessage()
+    {
+        QFETCH(QString, kind);
+        ActionsHarness h(kind != u"notoken"_s);
+        auto &answer = h.server.on("POST", kMarkPath).after(50ms);
+        if (kind == u"html"_s)
+            answer.reply(500, "<html>oops</html>");
+        else if (kind == u"array"_s)
+            answer.reply(200, "[{}]");
+        else if (kind == u"empty"_s)
+            answer.reply(200, "");
+        else
+            answer.drop();
+        Store &store = h.start();
+        QSignalSpy busy(&store, &Store::busyChanged);
+
+        store.mark(meeting(), u"vesk"_s);
+        QTRY_COMPARE(store.actionErrorFor(u"m1"_s), std::optional<QString>(u"Couldn't reach Vesk."_s));
+        QVERIFY(store.busy().isEmpty());
+        QCOMPARE(busy.size(), 2); // added, then removed
+        QCOMPARE(store.actionError().value(u"m1"_s).toString(), u"Couldn't reach Vesk."_s);
+        // No reload after a failure: only the start-up load asked for the feed.
+        QVERIFY(h.server.requestsTo("/api/today").size() <= 1);
+    }
+
+    void markKeepsAnEarlierError()
+    {
+        ActionsHarness h;
+        h.server.on("GET", "/api/today").reply(200, fixture(u"actions_feed.json"_s));
+        h.server.on("POST", kMarkPath).reply(502, "Bad gateway");
+        h.server.on("POST", kMarkPath).reply(200, "{}");
+        Store &store = h.start();
+        QTRY_VERIFY(store.lastUpdated().isValid());
+
+        store.mark(meeting(), u"vesk"_s);
+        QTRY_COMPARE(store.actionErrorFor(u"m1"_s), std::optional<QString>(u"Couldn't reach Vesk."_s));
+        QTRY_VERIFY(store.busy().isEmpty());
+
+        store.mark(meeting(), u"vesk"_s);
+        QTRY_COMPARE(h.server.requestsTo("/api/today").size(), 2);
+        QTRY_VERIFY(store.busy().isEmpty());
+        QCOMPARE(store.actionErrorFor(u"m1"_s), std::optional<QString>(u"Couldn't reach Vesk."_s));
+    }
+
+    // compose ---------------------------------------------------------------------------------
+
+    void composeStoresTheDraft_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("note");
+
+        const QString generic = u"No notes found, so this draft is generic."_s;
+        const QString times = u"Three open times from your calendar."_s;
+        QTest::newRow("propose ignores basis")
+            << u"propose"_s << QByteArray(R"({"subject":"New times","body":"Hi\nAda","basis":["call notes"]})")
+            << u"New times"_s << u"Hi\nAda"_s << times;
+        QTest::newRow("draft with empty basis")
+            << u"draft"_s << QByteArray(R"({"subject":"Thanks","body":"B","basis":[]})") << u"Thanks"_s << u"B"_s
+            << generic;
+        QTest::newRow("draft with one basis entry")
+            << u"draft"_s << QByteArray(R"({"subject":"Thanks","body":"B","basis":["call notes"]})")
+            << u"Thanks"_s << u"B"_s << u"Based on: call notes"_s;
+        QTest::newRow("draft with two basis entries")
+            << u"draft"_s << QByteArray(R"({"subject":"S","body":"B","basis":["call notes","CRM: renewal"]})")
+            << u"S"_s << u"B"_s << u"Based on: call notes; CRM: renewal"_s;
+        QTest::newRow("draft with basis as one text")
+            << u"draft"_s << QByteArray(R"({"subject":"S","body":"B","basis":"call notes"})") << u"S"_s << u"B"_s
+            << generic;
+        QTest::newRow("draft with a number among the basis")
+            << u"draft"_s << QByteArray(R"({"subject":"S","body":"B","basis":["call notes",3]})") << u"S"_s
+            << u"B"_s << generic;
+        QTest::newRow("numeric error is no error")
+            << u"draft"_s << QByteArray(R"({"error":42,"subject":"S","body":"B","basis":["x"]})") << u"S"_s
+            << u"B"_s << u"Based on: x"_s;
+        QTest::newRow("empty object, draft")
+            << u"draft"_s << QByteArray("{}") << u"Intro with Acme"_s << QString() << generic;
+        QTest::newRow("empty object, propose")
+            << u"propose"_s << QByteArray("{}") << u"Intro with Acme"_s << QString() << times;
+        QTest::newRow("subject and body of other types")
+            << u"propose"_s << QByteArray(R"({"subject":7,"body":null})") << u"Intro with Acme"_s << QString()
+            << times;
+        QTest::newRow("action name compared exactly")
+            << u"Draft"_s << QByteArray(R"({"basis":["x"]})") << u"Intro with Acme"_s << QString() << times;
+    }
+
+    void composeStoresTheDraft()
+    {
+        QFETCH(QString, action);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, subject);
+        QFETCH(QString, body);
+        QFETCH(QString, note);
+        ActionsHarness h;
+        const QByteArray path = "/api/app/meetings/m1/" + action.toUtf8();
+        h.server.on("POST", path).after(100ms).reply(200, reply);
+        Store &store = h.start();
+
+        store.compose(meeting(), action);
+        QTRY_COMPARE(store.busy(), QStringList{u"m1"_s});
+        QTRY_VERIFY(store.busy().isEmpty());
+        const std::optional<Composed> draft = store.composedFor(u"m1"_s);
+        QVERIFY(draft);
+        QCOMPARE(draft->subject, subject);
+        QCOMPARE(draft->body, body);
+        QCOMPARE(draft->note, note);
+        QVERIFY(store.actionError().isEmpty());
+        QCOMPARE(store.composed().value(u"m1"_s).value<Composed>(), *draft);
+        QCOMPARE(h.server.requestsTo(path).size(), 1);
+        QCOMPARE(h.server.requestsTo(path).at(0).body, QByteArray("{}"));
+    }
+
+    void composeErrorKeepsTheEarlierDraft_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("error text with subject")
+            << QByteArray(R"({"error":"No notes for this meeting","subject":"S"})") << u"No notes for this meeting"_s;
+        QTest::newRow("not JSON") << QByteArray("Service Unavailable") << u"Couldn't reach Vesk."_s;
+    }
+
+    void composeErrorKeepsTheEarlierDraft()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, message);
+        ActionsHarness h;
+        h.server.on("POST", kDraftPath).reply(200, R"({"subject":"First","body":"B","basis":["a"]})");
+        h.server.on("POST", kDraftPath).reply(200, reply);
+        Store &store = h.start();
+
+        store.compose(meeting(), u"draft"_s);
+        QTRY_VERIFY(store.composedFor(u"m1"_s));
+        QTRY_VERIFY(store.busy().isEmpty());
+        store.compose(meeting(), u"draft"_s);
+        QTRY_COMPARE(store.actionErrorFor(u"m1"_s), std::optional<QString>(message));
+        QVERIFY(store.busy().isEmpty());
+        QCOMPARE(store.composedFor(u"m1"_s)->subject, u"First"_s);
+    }
+
+    void composeClearsItsErrorFirst()
+    {
+        ActionsHarness h;
+        h.server.on("POST", kDraftPath).reply(200, R"({"error":"Try later"})");
+        h.server.on("POST", kDraftPath).after(300ms).reply(200, R"({"subject":"S"})");
+        h.server.on("POST", "/api/app/meetings/m2/draft").reply(200, R"({"error":"Other meeting"})");
+        Store &store = h.start();
+
+        store.compose(meeting(), u"draft"_s);
+        store.compose(meeting(u"m2"_s), u"draft"_s);
+        QTRY_COMPARE(store.actionErrorFor(u"m1"_s), std::optional<QString>(u"Try later"_s));
+        QTRY_COMPARE(store.actionErrorFor(u"m2"_s), std::optional<QString>(u"Other meeting"_s));
+
+        store.compose(meeting(), u"draft"_s);
+        // Gone as soon as the request starts, while its reply is still on the way.
+        QTRY_COMPARE(store.busy(), QStringList{u"m1"_s});
+        QCOMPARE(store.actionErrorFor(u"m1"_s), std::nullopt);
+        QTRY_VERIFY(store.busy().isEmpty());
+        QCOMPARE(store.composedFor(u"m1"_s)->subject, u"S"_s);
+        // Another meeting's entries are not touched.
+        QCOMPARE(store.actionErrorFor(u"m2"_s), std::optional<QString>(u"Other meeting"_s));
+    }
+
+    // flash -----------------------------------------------------------------------------------
+
+    void aSecondFlashGoesWithTheFirstOnesClearing()
+    {
+        // Scaled down from 2.5 s with a second flash 1 s later: the second text lasts 1.5 s.
+        constexpr auto duration = 1000ms;
+        constexpr auto gap = 400ms;
+        ActionsHarness h;
+        h.server.on("POST", "/api/app/availability").reply(200, fixture(u"avail_reply.json"_s));
+        h.server.on("POST", "/api/app/quick-add").reply(200, fixture(u"qa_draft.json"_s));
+        h.server.on("POST", "/api/app/quick-add/create").after(gap).reply(200, R"({"ok":true})");
+        Store &store = h.start();
+        store.setFlashDuration(duration);
+        store.setQaText(u"Coffee with Nils tomorrow at 3"_s);
+        store.quickDraft();
+        QTRY_VERIFY(store.hasQaDraft());
+
+        QElapsedTimer clock;
+        QList<std::pair<QString, qint64>> changes;
+        connect(&store, &Store::flashChanged, this, [&] { changes.append({store.flash(), clock.elapsed()}); });
+        clock.start();
+        store.copyAvailability(QString(), QString(), 30);
+        store.quickCreate(); // its reply comes `gap` later
+        QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 3, 5000);
+
+        QCOMPARE(changes.at(0).first, u"copied \u2713"_s);
+        QCOMPARE(changes.at(1).first, u"added \u2713"_s);
+        QCOMPARE(changes.at(2).first, QString());
+        QCOMPARE(store.menuTitle(), QString());
+        const qint64 firstShown = changes.at(2).second - changes.at(0).second;
+        const qint64 secondShown = changes.at(2).second - changes.at(1).second;
+        QVERIFY2(firstShown >= 900, qPrintable(QString::number(firstShown)));
+        QVERIFY2(secondShown < 900, qPrintable(QString::number(secondShown)));
+    }
+
+    void flashIsTheMenuTitleWhileShown()
+    {
+        ActionsHarness h;
+        h.server.on("POST", "/api/app/availability").reply(200, fixture(u"avail_reply.json"_s));
+        Store &store = h.start();
+        store.setFlashDuration(300ms);
+        QSignalSpy title(&store, &Store::menuTitleChanged);
+        store.copyAvailability(QString(), QString(), 30);
+        QTRY_COMPARE(store.flash(), u"copied \u2713"_s);
+        QCOMPARE(store.menuTitle(), u"copied \u2713"_s);
+        QVERIFY(!title.isEmpty());
+        QTRY_COMPARE(store.flash(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStoreActions)
+#include "tst_store_actions.moc"
