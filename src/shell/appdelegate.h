@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <chrono>
+
+class Settings;
+class Sounds;
+
+/// Receives the URLs opened with the application (the browser sign-in callback) and accepts the
+/// ones that complete a sign-in started on this computer. Main thread only.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    AppDelegate(Settings &settings, Sounds &sounds, QObject *parent = nullptr);
+
+    /// Runs the callback acceptance for every URL, in list order.
+    void openUrls(const QStringList &urls);
+    /// Runs the callback acceptance for one URL; true when it was accepted.
+    bool openUrl(const QString &raw);
+
+    /// How long after an accepted callback the panel is toggled (0.3 s).
+    void setToggleDelay(std::chrono::milliseconds delay) { m_toggleDelay = delay; }
+
+    /// The settings key holding the state of the browser sign-in that waits for its callback.
+    static constexpr QStringView PendingStateKey = u"pendingConnectState";
+
+Q_SIGNALS:
+    /// Asks for the panel to be toggled; sent a short while after an accepted callback.
+    void toggleRequested();
+
+private:
+    Settings &m_settings;
+    Sounds &m_sounds;
+    std::chrono::milliseconds m_toggleDelay{300};
+};
