@@ -10,8 +10,11 @@ all: build
 deps:
 	@scripts/install-deps
 
+# ccache speeds up rebuilds where it is installed; the build does not need it.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(LAUNCHER) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS)
@@ -20,7 +23,7 @@ test: build
 	@scripts/run-tests $(BUILD_DIR)
 
 bench: deps
-	@cmake -S . -B $(BUILD_DIR)-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESK_BUILD_TESTS=OFF >/dev/null
+	@cmake -S . -B $(BUILD_DIR)-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESK_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
 	@cmake --build $(BUILD_DIR)-release -j$(JOBS) --target bench
 
 clean:
