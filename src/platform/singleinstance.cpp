@@ -1,0 +1,259 @@
+#include "platform/singleinstance.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+#include <QTimer>
+#include <QVariant>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr QByteArrayView Header = "vesk-bar 1\n";
+constexpr QByteArrayView Receipt = "ok\n";
+constexpr int ReadTimeoutMs = 2000;
+
+// The uid of the process at the other end of a connected local socket; -1 when unknown.
+long peerUid(int fd)
+{
+    struct ucred cred;
+    socklen_t len = sizeof(cred);
+    if (fd < 0 || ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+        return -1;
+    return static_cast<long>(cred.uid);
+}
+
+// Makes sure the folder exists as a private folder of this user. An existing folder that is not
+// ours (or a symbolic link) is refused; one of ours that others may enter is closed up.
+bool preparePrivateFolder(const QByteArray &path)
+{
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    if ((st.st_mode & 07777) != 0700 && ::chmod(path.constData(), 0700) != 0)
+        return false;
+    return true;
+}
+
+bool writeAll(int fd, const QByteArray &bytes, const QDeadlineTimer &deadline)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.constData() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+                return false;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+// Reads until the receipt arrived, the other end closed, or the time is up.
+QByteArray readReply(int fd, const QDeadlineTimer &deadline)
+{
+    QByteArray reply;
+    while (reply.size() < Receipt.size()) {
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, int(deadline.remainingTime()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        char buffer[64];
+        const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        reply.append(buffer, n);
+    }
+    return reply;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(QObject *parent)
+    : QObject(parent)
+    , m_expectedUid(::getuid())
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_server) {
+        const QString path = m_server->fullServerName();
+        m_server->close();
+        QFile::remove(path);
+    }
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString SingleInstance::folder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !runtime.startsWith(u'/'))
+        return {};
+    return runtime + QStringLiteral("/vesk-bar");
+}
+
+QString SingleInstance::socketPath()
+{
+    const QString dir = folder();
+    return dir.isEmpty() ? QString() : dir + QStringLiteral("/instance.sock");
+}
+
+SingleInstance::Role SingleInstance::claim()
+{
+    if (m_lockFd >= 0)
+        return m_role;
+    const QString dir = folder();
+    if (dir.isEmpty() || !preparePrivateFolder(QFile::encodeName(dir)))
+        return m_role = Role::Unavailable;
+    const QByteArray lockPath = QFile::encodeName(dir + QStringLiteral("/instance.lock"));
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return m_role = Role::Unavailable;
+    // The lock ends with the process, so a crashed instance leaves nothing that blocks the next.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_lockFd = fd;
+        return m_role = Role::Primary;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return m_role = held ? Role::Secondary : Role::Unavailable;
+}
+
+SingleInstance::ForwardResult SingleInstance::forward(const QStringList &arguments, int timeoutMs) const
+{
+    const QByteArray path = QFile::encodeName(socketPath());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof(address.sun_path))
+        return ForwardResult::NoInstance;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+
+    QByteArray message = Header.toByteArray();
+    for (const QString &argument : arguments) {
+        if (argument.isEmpty() || argument.contains(u'\n') || argument.contains(u'\r'))
+            continue; // one argument per line; nothing we accept spans lines
+        message += argument.toUtf8() + '\n';
+    }
+    message += '\n';
+    if (message.size() > MaxMessage)
+        return ForwardResult::Failed;
+
+    const QDeadlineTimer deadline(timeoutMs);
+    int fd = -1;
+    for (;;) {
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return ForwardResult::Failed;
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0)
+            break;
+        const int error = errno;
+        if (error == EINPROGRESS || error == EAGAIN) {
+            pollfd p{fd, POLLOUT, 0};
+            int soError = 0;
+            socklen_t len = sizeof(soError);
+            if (::poll(&p, 1, int(deadline.remainingTime())) > 0
+                && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) == 0 && soError == 0)
+                break;
+        }
+        ::close(fd);
+        fd = -1;
+        // The running instance may not listen yet: it takes the lock before it opens the socket.
+        if ((error != ENOENT && error != ECONNREFUSED) || deadline.hasExpired())
+            return error == ENOENT || error == ECONNREFUSED ? ForwardResult::NoInstance : ForwardResult::Failed;
+        QThread::msleep(50);
+    }
+
+    ForwardResult result = ForwardResult::Failed;
+    if (peerUid(fd) != long(m_expectedUid))
+        result = ForwardResult::Refused; // never hand a sign-in token to another user's process
+    else if (writeAll(fd, message, deadline) && readReply(fd, deadline).startsWith(Receipt))
+        result = ForwardResult::Delivered;
+    ::close(fd);
+    return result;
+}
+
+bool SingleInstance::listen()
+{
+    if (m_role != Role::Primary)
+        return false;
+    if (m_server)
+        return m_server->isListening();
+    const QString path = socketPath();
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(path); // a socket file left by an instance that was killed
+    if (!m_server->listen(path))
+        return false;
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
+    return true;
+}
+
+void SingleInstance::accept()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (peerUid(int(socket->socketDescriptor())) != long(m_expectedUid)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        // A peer that never finishes its message is cut off.
+        QTimer::singleShot(ReadTimeoutMs, socket, [socket] { socket->abort(); });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        if (socket->bytesAvailable() > 0)
+            readFrom(socket);
+    }
+}
+
+void SingleInstance::readFrom(QLocalSocket *socket)
+{
+    QByteArray buffer = socket->property("vesk.buffer").toByteArray();
+    buffer += socket->read(MaxMessage + 1 - buffer.size());
+    if (buffer.size() > MaxMessage || (buffer.size() >= Header.size() && !buffer.startsWith(Header))) {
+        socket->abort();
+        return;
+    }
+    const qsizetype end = buffer.indexOf("\n\n", Header.size() - 1);
+    if (end < 0) {
+        socket->setProperty("vesk.buffer", buffer);
+        return;
+    }
+    socket->setProperty("vesk.buffer", QVariant());
+    QStringList arguments;
+    const QList<QByteArray> lines = buffer.mid(Header.size(), end + 1 - Header.size()).split('\n');
+    for (const QByteArray &line : lines) {
+        if (!line.isEmpty())
+            arguments.append(QString::fromUtf8(line));
+    }
+    socket->write(Receipt.toByteArray());
+    socket->disconnectFromServer();
+    Q_EMIT received(arguments);
+}

@@ -1,0 +1,189 @@
+#include "platform/singleinstance.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+#include <unistd.h>
+
+using Result = SingleInstance::ForwardResult;
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_runtime;
+
+    // forward() blocks until the receipt, so it runs on its own thread while this one serves.
+    static Result forwardFromThread(const SingleInstance &client, const QStringList &arguments)
+    {
+        std::atomic<bool> done = false;
+        Result result = Result::Failed;
+        std::thread worker([&] {
+            result = client.forward(arguments, 3000);
+            done = true;
+        });
+        while (!done)
+            QTest::qWait(5);
+        worker.join();
+        return result;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_runtime = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_runtime->isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+    }
+
+    void forwardsArgumentsToTheRunningInstance()
+    {
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QVERIFY(primary.listen());
+        QCOMPARE(fileMode(SingleInstance::folder()), 0700);
+        QCOMPARE(fileMode(SingleInstance::socketPath()), 0600);
+
+        SingleInstance second;
+        QCOMPARE(second.claim(), SingleInstance::Role::Secondary);
+        QSignalSpy received(&primary, &SingleInstance::received);
+        const QStringList arguments{u"vesk://connect?token=vesk_%C3%A9&state=0A"_qs, u"--toggle"_qs,
+                                    u"with\nnewline"_qs, u"Ünïcödé"_qs};
+        QCOMPARE(forwardFromThread(second, arguments), Result::Delivered);
+        QCOMPARE(received.count(), 1);
+        QCOMPARE(received.at(0).at(0).toStringList(),
+                 (QStringList{u"vesk://connect?token=vesk_%C3%A9&state=0A"_qs, u"--toggle"_qs, u"Ünïcödé"_qs}));
+
+        // A launch without arguments still reaches the instance (it shows the panel).
+        QCOMPARE(forwardFromThread(second, {}), Result::Delivered);
+        QCOMPARE(received.count(), 2);
+        QCOMPARE(received.at(1).at(0).toStringList(), QStringList());
+    }
+
+    void instanceRefusesAnotherUsersProcess()
+    {
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        primary.setExpectedUid(::getuid() + 1); // every peer now looks like a foreign user
+        QVERIFY(primary.listen());
+        QSignalSpy received(&primary, &SingleInstance::received);
+        SingleInstance second;
+        QCOMPARE(forwardFromThread(second, {u"vesk://connect?token=vesk_x&state=0A"_qs}), Result::Failed);
+        QCOMPARE(received.count(), 0);
+    }
+
+    void clientRefusesAnotherUsersInstance()
+    {
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QVERIFY(primary.listen());
+        QSignalSpy received(&primary, &SingleInstance::received);
+        SingleInstance second;
+        second.setExpectedUid(::getuid() + 1); // the listening process looks foreign
+        QCOMPARE(forwardFromThread(second, {u"vesk://connect?token=vesk_x&state=0A"_qs}), Result::Refused);
+        QTest::qWait(50);
+        QCOMPARE(received.count(), 0);
+    }
+
+    void oversizedOrMalformedInputIsDropped_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("over the cap") << QByteArray("vesk-bar 1\n") + QByteArray(SingleInstance::MaxMessage, 'a');
+        QTest::newRow("wrong header") << QByteArray("hello\nvesk://connect\n\n");
+    }
+
+    void oversizedOrMalformedInputIsDropped()
+    {
+        QFETCH(QByteArray, bytes);
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QVERIFY(primary.listen());
+        QSignalSpy received(&primary, &SingleInstance::received);
+        QLocalSocket socket;
+        socket.connectToServer(SingleInstance::socketPath());
+        QVERIFY(socket.waitForConnected(1000));
+        socket.write(bytes);
+        QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(received.count(), 0);
+
+        // A forwarded argument list over the cap is not even sent.
+        SingleInstance second;
+        QCOMPARE(second.forward({QString(SingleInstance::MaxMessage, u'x')}, 500), Result::Failed);
+    }
+
+    void silentPeerIsCutOff()
+    {
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QVERIFY(primary.listen());
+        QLocalSocket socket;
+        socket.connectToServer(SingleInstance::socketPath());
+        QVERIFY(socket.waitForConnected(1000));
+        socket.write("vesk-bar 1\nvesk://connect");
+        QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QLocalSocket::UnconnectedState, 5000);
+    }
+
+    void leftoverSocketDoesNotBlockTheNextInstance()
+    {
+        {
+            SingleInstance crashed;
+            QCOMPARE(crashed.claim(), SingleInstance::Role::Primary);
+        }
+        // A socket file of a killed instance (nobody listens) stays behind.
+        QVERIFY(QDir().mkpath(SingleInstance::folder()));
+        QFile stale(SingleInstance::socketPath());
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+
+        SingleInstance second;
+        QCOMPARE(second.forward({u"--toggle"_qs}, 300), Result::NoInstance);
+        QCOMPARE(second.claim(), SingleInstance::Role::Primary);
+        QVERIFY(second.listen());
+        SingleInstance third;
+        QCOMPARE(third.claim(), SingleInstance::Role::Secondary);
+        QCOMPARE(forwardFromThread(third, {u"--toggle"_qs}), Result::Delivered);
+    }
+
+    void folderIsKeptPrivate()
+    {
+        QVERIFY(QDir().mkpath(SingleInstance::folder()));
+        QVERIFY(QFile::setPermissions(SingleInstance::folder(), QFileDevice::Permissions(0x7755)));
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QCOMPARE(fileMode(SingleInstance::folder()), 0700);
+    }
+
+    void noSharingWithoutARuntimeFolder_data()
+    {
+        QTest::addColumn<bool>("symlink");
+        QTest::newRow("XDG_RUNTIME_DIR unset") << false;
+        QTest::newRow("folder is a symbolic link") << true;
+    }
+
+    void noSharingWithoutARuntimeFolder()
+    {
+        QFETCH(bool, symlink);
+        if (symlink) {
+            QTemporaryDir elsewhere;
+            QVERIFY(QFile::link(elsewhere.path(), SingleInstance::folder()));
+        } else {
+            qunsetenv("XDG_RUNTIME_DIR");
+            QVERIFY(SingleInstance::socketPath().isEmpty());
+        }
+        SingleInstance instance;
+        QCOMPARE(instance.claim(), SingleInstance::Role::Unavailable);
+        QVERIFY(!instance.listen());
+        QCOMPARE(instance.forward({u"--toggle"_qs}, 200), Result::NoInstance);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
