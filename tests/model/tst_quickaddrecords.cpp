@@ -1,0 +1,163 @@
+#include "model/jsonreader.h"
+#include "model/qadraft.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+#include "support/scriptedserver.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QJsonObject draftFixture()
+{
+    return QJsonDocument::fromJson(fixture(u"qa_draft.json"_s)).object();
+}
+
+/// The fixture with one change applied at `path` ("people/0/candidates" style); an undefined
+/// value removes the key.
+QJsonObject edited(QJsonObject object, const QStringList &path, const QJsonValue &value)
+{
+    const QString key = path.first();
+    if (path.size() == 1) {
+        if (value.isUndefined())
+            object.remove(key);
+        else
+            object.insert(key, value);
+        return object;
+    }
+    QJsonArray array = object.value(key).toArray();
+    const int index = path.at(1).toInt();
+    array.replace(index, edited(array.at(index).toObject(), path.mid(2), value));
+    object.insert(key, array);
+    return object;
+}
+
+} // namespace
+
+class TestQuickAddRecords : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void decodesTheFullDraft()
+    {
+        const std::optional<QADraft> draft = QADraft::fromJson(draftFixture());
+        QVERIFY(draft);
+        QCOMPARE(draft->intent, u"create_event"_s);
+        QCOMPARE(draft->title, u"Coffee with Nils"_s);
+        QCOMPARE(draft->start, std::optional<QString>(u"2025-03-05T15:00:00+01:00"_s));
+        QCOMPARE(draft->durationMin, 30);
+        QCOMPARE(draft->conference, u"meet"_s);
+        QCOMPARE(draft->location, std::optional<QString>(u"Café Central"_s));
+        QCOMPARE(draft->conflicts, QStringList{u"Standup 15:00–15:15"_s});
+        QCOMPARE(draft->hasZoom, true);
+        QCOMPARE(draft->when, std::optional<QString>(u"Wed 5 Mar, 15:00"_s));
+        QCOMPARE(draft->people.size(), 2);
+        const QAPerson &nils = draft->people.at(0);
+        QCOMPARE(nils.query, u"Nils"_s);
+        QCOMPARE(nils.email, std::optional<QString>(u"nils@acme.example"_s));
+        QCOMPARE(nils.candidates.size(), 2);
+        QCOMPARE(nils.candidates.at(0).name, std::optional<QString>(u"Nils Holm"_s));
+        QCOMPARE(nils.candidates.at(1).name, std::nullopt); // null reads as absent
+        QCOMPARE(nils.candidates.at(1).company, QString(u""_s));
+        const QAPerson &ada = draft->people.at(1);
+        QCOMPARE(ada.name, std::nullopt);
+        QCOMPARE(ada.email, std::nullopt);
+        QVERIFY(ada.candidates.isEmpty());
+    }
+
+    void strictDecoding_data()
+    {
+        QTest::addColumn<QStringList>("path");
+        QTest::addColumn<QJsonValue>("value");
+        QTest::addColumn<bool>("decodes");
+        const QJsonValue absent(QJsonValue::Undefined);
+
+        QTest::newRow("no hasZoom") << QStringList{u"hasZoom"_s} << absent << false;
+        QTest::newRow("hasZoom as text") << QStringList{u"hasZoom"_s} << QJsonValue(u"true"_s) << false;
+        QTest::newRow("durationMin as text") << QStringList{u"durationMin"_s} << QJsonValue(u"30"_s) << false;
+        QTest::newRow("durationMin fraction") << QStringList{u"durationMin"_s} << QJsonValue(30.5) << false;
+        QTest::newRow("durationMin too large") << QStringList{u"durationMin"_s} << QJsonValue(1e12) << false;
+        QTest::newRow("durationMin null") << QStringList{u"durationMin"_s} << QJsonValue() << false;
+        QTest::newRow("no intent") << QStringList{u"intent"_s} << absent << false;
+        QTest::newRow("no title") << QStringList{u"title"_s} << absent << false;
+        QTest::newRow("no people") << QStringList{u"people"_s} << absent << false;
+        QTest::newRow("no conference") << QStringList{u"conference"_s} << absent << false;
+        QTest::newRow("no conflicts") << QStringList{u"conflicts"_s} << absent << false;
+        QTest::newRow("conflict as number") << QStringList{u"conflicts"_s} << QJsonValue(QJsonArray{1}) << false;
+        QTest::newRow("start as number") << QStringList{u"start"_s} << QJsonValue(1500) << false;
+        QTest::newRow("person without candidates")
+            << QStringList{u"people"_s, u"1"_s, u"candidates"_s} << absent << false;
+        QTest::newRow("person without query") << QStringList{u"people"_s, u"0"_s, u"query"_s} << absent << false;
+        QTest::newRow("person email as number")
+            << QStringList{u"people"_s, u"0"_s, u"email"_s} << QJsonValue(5) << false;
+        QTest::newRow("candidate without company")
+            << QStringList{u"people"_s, u"0"_s, u"candidates"_s, u"0"_s, u"company"_s} << absent << false;
+        QTest::newRow("candidate without email")
+            << QStringList{u"people"_s, u"0"_s, u"candidates"_s, u"1"_s, u"email"_s} << absent << false;
+        QTest::newRow("no start") << QStringList{u"start"_s} << absent << true;
+        QTest::newRow("no end") << QStringList{u"end"_s} << absent << true;
+        QTest::newRow("no location") << QStringList{u"location"_s} << absent << true;
+        QTest::newRow("no when") << QStringList{u"when"_s} << absent << true;
+        QTest::newRow("null when") << QStringList{u"when"_s} << QJsonValue() << true;
+        QTest::newRow("person without name") << QStringList{u"people"_s, u"0"_s, u"name"_s} << absent << true;
+        QTest::newRow("person email null") << QStringList{u"people"_s, u"0"_s, u"email"_s} << QJsonValue() << true;
+    }
+
+    void strictDecoding()
+    {
+        QFETCH(QStringList, path);
+        QFETCH(QJsonValue, value);
+        QFETCH(bool, decodes);
+        const std::optional<QADraft> draft = QADraft::fromJson(edited(draftFixture(), path, value));
+        QCOMPARE(draft.has_value(), decodes);
+    }
+
+    void personHitReportsWhereItFailed()
+    {
+        JsonReader reader;
+        PersonHit::decode(reader, QJsonObject{{u"email"_s, u"a@b.example"_s}, {u"name"_s, 3}, {u"company"_s, u""_s}});
+        QVERIFY(reader.failed());
+        QCOMPARE(reader.errorPath(), u"name"_s);
+    }
+
+    void encodesBackToTheSameShape()
+    {
+        const std::optional<QADraft> draft = QADraft::fromJson(draftFixture());
+        QVERIFY(draft);
+        QCOMPARE(QADraft::fromJson(draft->toJson()), draft);
+
+        QADraft sparse = *draft;
+        sparse.start.reset();
+        sparse.location.reset();
+        sparse.people[0].email.reset();
+        sparse.people[0].candidates[0].name.reset();
+        const QJsonObject json = sparse.toJson();
+        QVERIFY(!json.contains(u"start"_s));
+        QVERIFY(!json.contains(u"location"_s));
+        QVERIFY(json.contains(u"end"_s));
+        const QJsonObject person = json.value(u"people"_s).toArray().at(0).toObject();
+        QVERIFY(!person.contains(u"email"_s));
+        QVERIFY(!person.value(u"candidates"_s).toArray().at(0).toObject().contains(u"name"_s));
+        QCOMPARE(QADraft::fromJson(json), std::optional<QADraft>(sparse));
+    }
+
+    void personHitEqualityAndHashUseEveryField()
+    {
+        const PersonHit a{u"Ada"_s, u"ada@acme.example"_s, u"Acme"_s};
+        PersonHit b = a;
+        QCOMPARE(qHash(a), qHash(b));
+        b.company = u"Other"_s;
+        QVERIFY(a != b);
+        QVERIFY(qHash(a) != qHash(b));
+        b = a;
+        b.name.reset();
+        QVERIFY(a != b);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuickAddRecords)
+#include "tst_quickaddrecords.moc"

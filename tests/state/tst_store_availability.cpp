@@ -1,0 +1,356 @@
+#include "actionsharness.h"
+
+#include <QJsonArray>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray kAvailPath = "/api/app/availability";
+const QByteArray kPeoplePath = "/api/app/people";
+
+PersonHit hit(std::optional<QString> name, const QString &email, const QString &company = u"Acme"_s)
+{
+    PersonHit h;
+    h.name = std::move(name);
+    h.email = email;
+    h.company = company;
+    return h;
+}
+
+QByteArray peopleReply(const QList<PersonHit> &hits)
+{
+    QJsonArray list;
+    for (const PersonHit &h : hits)
+        list.append(h.toJson());
+    return jsonBytes(QJsonObject{{u"people"_s, list}});
+}
+
+} // namespace
+
+class TestStoreAvailability : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typedEmail_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("email");
+        QTest::newRow("plain") << u"ada@acme.example"_s << u"ada@acme.example"_s;
+        QTest::newRow("blanks and tabs around") << u" \tada@acme.io \t"_s << u"ada@acme.io"_s;
+        QTest::newRow("plus and subdomain") << u"a+b@mail.acme.co.uk"_s << u"a+b@mail.acme.co.uk"_s;
+        QTest::newRow("one-letter ending") << u"ada@acme.c"_s << QString();
+        QTest::newRow("two at signs") << u"ada@@acme.example"_s << QString();
+        QTest::newRow("at sign in the domain") << u"ada@ac@me.example"_s << QString();
+        QTest::newRow("blank inside") << u"ada lovelace@acme.example"_s << QString();
+        QTest::newRow("no full stop") << u"ada@localhost"_s << QString();
+        QTest::newRow("a name") << u"Ada"_s << QString();
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("line break at the end") << u"ada@acme.example\n"_s << QString();
+        QTest::newRow("no-break space inside") << u"ada\u00A0x@acme.example"_s << QString();
+    }
+
+    void typedEmail()
+    {
+        QFETCH(QString, query);
+        QFETCH(QString, email);
+        ActionsHarness h;
+        Store &store = h.start();
+        QSignalSpy typed(&store, &Store::forTypedEmailChanged);
+        QSignalSpy changed(&store, &Store::forQueryChanged);
+        store.setForQuery(query);
+        QCOMPARE(store.forTypedEmail(), email.isEmpty() ? std::nullopt : std::optional<QString>(email));
+        QCOMPARE(store.forTypedEmailText(), email);
+        QCOMPARE(changed.size(), query.isEmpty() ? 0 : 1);
+        QCOMPARE(typed.size(), changed.size());
+    }
+
+    void requestBody_data()
+    {
+        QTest::addColumn<QString>("route"); // "current" or "direct"
+        QTest::addColumn<QString>("forQuery");
+        QTest::addColumn<bool>("withHit");
+        QTest::addColumn<PersonHit>("hit");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QJsonObject>("body");
+
+        const PersonHit ada = hit(u"Ada Lovelace"_s, u"ada@acme.example"_s);
+        QTest::newRow("hit wins over a typed address")
+            << u"current"_s << u"nils@acme.example"_s << true << ada << QString() << QString()
+            << QJsonObject{{u"durationMin"_s, 45}, {u"email"_s, u"ada@acme.example"_s},
+                           {u"name"_s, u"Ada Lovelace"_s}};
+        QTest::newRow("hit without a name")
+            << u"current"_s << QString() << true << hit(std::nullopt, u"ops@acme.example"_s) << QString()
+            << QString() << QJsonObject{{u"durationMin"_s, 45}, {u"email"_s, u"ops@acme.example"_s}};
+        QTest::newRow("typed address with blanks")
+            << u"current"_s << u"  nils@acme.example "_s << false << PersonHit() << QString() << QString()
+            << QJsonObject{{u"durationMin"_s, 45}, {u"email"_s, u"nils@acme.example"_s}};
+        QTest::newRow("a name typed, no hit") << u"current"_s << u"Nils"_s << false << PersonHit() << QString()
+                                              << QString() << QJsonObject{{u"durationMin"_s, 45}};
+        QTest::newRow("direct, empty name and address left out")
+            << u"direct"_s << QString() << false << PersonHit() << QString() << QString()
+            << QJsonObject{{u"durationMin"_s, 20}};
+        QTest::newRow("direct, name and address")
+            << u"direct"_s << QString() << false << PersonHit() << u"Nils Holm"_s << u"nils@acme.example"_s
+            << QJsonObject{{u"durationMin"_s, 20}, {u"email"_s, u"nils@acme.example"_s}, {u"name"_s, u"Nils Holm"_s}};
+    }
+
+    void requestBody()
+    {
+        QFETCH(QString, route);
+        QFETCH(QString, forQuery);
+        QFETCH(bool, withHit);
+        QFETCH(PersonHit, hit);
+        QFETCH(QString, name);
+        QFETCH(QString, email);
+        QFETCH(QJsonObject, body);
+        ActionsHarness h;
+        h.server.on("POST", kAvailPath).reply(200, fixture(u"avail_reply.json"_s));
+        Store &store = h.start();
+        store.setForQuery(forQuery);
+        store.setForDuration(45);
+        if (withHit)
+            store.setForWho(hit);
+        if (route == u"current"_s)
+            store.copyForCurrent();
+        else
+            store.copyAvailability(name, email, 20);
+        QTRY_COMPARE(h.server.requestsTo(kAvailPath).size(), 1);
+        const RecordedRequest request = h.server.requestsTo(kAvailPath).at(0);
+        QCOMPARE(jsonOf(request.body), body);
+        QCOMPARE(request.header("Content-Type"), QByteArray("application/json"));
+        QTRY_VERIFY(!store.availBusy());
+    }
+
+    void successfulCopy_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("html");
+        const QJsonObject full = jsonOf(fixture(u"avail_reply.json"_s));
+        QJsonObject plain = full;
+        plain.remove(u"html"_s);
+        QJsonObject nullHtml = full;
+        nullHtml.insert(u"html"_s, QJsonValue());
+        QTest::newRow("text and html") << jsonBytes(full) << full.value(u"html"_s).toString();
+        QTest::newRow("text only") << jsonBytes(plain) << QString();
+        QTest::newRow("html null") << jsonBytes(nullHtml) << QString();
+    }
+
+    void successfulCopy()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, html);
+        const QString text = jsonOf(fixture(u"avail_reply.json"_s)).value(u"text"_s).toString();
+        ActionsHarness h;
+        h.server.on("POST", kAvailPath).after(150ms).reply(200, reply);
+        Store &store = h.start();
+        store.setAvailPreview(u"older block"_s);
+
+        store.copyAvailability(QString(), QString(), 30);
+        QTRY_VERIFY(store.availBusy());
+        QCOMPARE(store.availPreview(), u"older block"_s); // kept while the request runs
+        QTRY_VERIFY(!store.availBusy());
+
+        QCOMPARE(h.clipboard.writes.size(), 1);
+        QCOMPARE(h.clipboard.writes.at(0).text, text);
+        QCOMPARE(h.clipboard.writes.at(0).html, html);
+        QCOMPARE(h.clipboard.writes.at(0).html.isNull(), html.isNull()); // no HTML part at all
+        QCOMPARE(store.availPreview(), text);
+        QCOMPARE(store.availError(), QString());
+        QCOMPARE(store.flash(), u"copied \u2713"_s);
+        QCOMPARE(h.sounds.played, QList<Sounds::Sound>{Sounds::Sound::Copied});
+    }
+
+    void failedCopyTouchesNothing_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("html without text") << u"reply"_s << QByteArray(R"({"html":"<p>x</p>"})")
+                                           << u"No times came back."_s;
+        QTest::newRow("text of another type") << u"reply"_s << QByteArray(R"({"text":["a"]})")
+                                              << u"No times came back."_s;
+        QTest::newRow("error text") << u"reply"_s << QByteArray(R"({"error":"Calendar not connected.","text":"x"})")
+                                    << u"Calendar not connected."_s;
+        QTest::newRow("not JSON") << u"reply"_s << QByteArray("<html/>") << u"Couldn't reach Vesk."_s;
+        QTest::newRow("dropped connection") << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s;
+        QTest::newRow("no token") << u"notoken"_s << QByteArray() << u"Couldn't reach Vesk."_s;
+    }
+
+    void failedCopyTouchesNothing()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, error);
+        ActionsHarness h(kind != u"notoken"_s);
+        if (kind == u"drop"_s)
+            h.server.on("POST", kAvailPath).drop();
+        else
+            h.server.on("POST", kAvailPath).reply(200, reply);
+        Store &store = h.start();
+        store.setAvailPreview(u"older block"_s);
+        QSignalSpy flash(&store, &Store::flashChanged);
+
+        store.copyAvailability(u"Ada"_s, u"ada@acme.example"_s, 30);
+        QTRY_COMPARE(store.availError(), error);
+        QVERIFY(!store.availBusy());
+        QVERIFY(h.clipboard.writes.isEmpty());
+        QCOMPARE(store.availPreview(), u"older block"_s);
+        QCOMPARE(flash.size(), 0);
+        QVERIFY(h.sounds.played.isEmpty());
+    }
+
+    void availErrorClearedWhenACopyStarts()
+    {
+        ActionsHarness h;
+        h.server.on("POST", kAvailPath).reply(200, R"({"error":"Busy"})");
+        h.server.on("POST", kAvailPath).after(200ms).reply(200, fixture(u"avail_reply.json"_s));
+        Store &store = h.start();
+        store.copyAvailability(QString(), QString(), 30);
+        QTRY_COMPARE(store.availError(), u"Busy"_s);
+        store.copyAvailability(QString(), QString(), 30);
+        QTRY_VERIFY(store.availBusy());
+        QCOMPARE(store.availError(), QString());
+        QTRY_VERIFY(!store.availBusy());
+        QCOMPARE(h.clipboard.writes.size(), 1);
+    }
+
+    // people search ---------------------------------------------------------------------------
+
+    void searchQueryEncoding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("query");
+        QTest::newRow("reserved characters") << u"a b+c&d=é"_s << QByteArray("q=a%20b%2Bc%26d%3D%C3%A9");
+        QTest::newRow("address with plus") << u"a+b@x.io"_s << QByteArray("q=a%2Bb%40x.io");
+        QTest::newRow("untrimmed") << u"  Ann "_s << QByteArray("q=%20%20Ann%20");
+        QTest::newRow("empty") << QString() << QByteArray("q=");
+        QTest::newRow("hash, slash, question mark") << u"#/?%"_s << QByteArray("q=%23%2F%3F%25");
+    }
+
+    void searchQueryEncoding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, query);
+        ActionsHarness h;
+        h.server.on("GET", kPeoplePath).reply(200, R"({"people":[]})");
+        Store &store = h.start();
+        store.searchPeople(text);
+        QTRY_COMPARE(h.server.requestsTo(kPeoplePath).size(), 1);
+        const RecordedRequest request = h.server.requestsTo(kPeoplePath).at(0);
+        QCOMPARE(request.method, QByteArray("GET"));
+        QCOMPARE(request.rawQuery, query);
+        QCOMPARE(request.header("Authorization"), QByteArray("Bearer vesk_test"));
+        QVERIFY(!request.hasHeader("Content-Type"));
+        QVERIFY(request.body.isEmpty());
+    }
+
+    void searchReplies_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QList<PersonHit>>("people");
+        const QList<PersonHit> previous{hit(u"Old"_s, u"old@acme.example"_s)};
+        QTest::newRow("hits in order") << u"reply"_s << fixture(u"avail_people.json"_s)
+                                       << QList<PersonHit>{hit(u"Ada Lovelace"_s, u"ada@acme.example"_s),
+                                                           hit(std::nullopt, u"ops@acme.example"_s, QString()),
+                                                           hit(std::nullopt, u"nils@acme.example"_s)};
+        QTest::newRow("empty array") << u"reply"_s << QByteArray(R"({"people":[]})") << QList<PersonHit>();
+        QTest::newRow("error only") << u"reply"_s << QByteArray(R"({"error":"Contacts not synced."})")
+                                    << QList<PersonHit>();
+        QTest::newRow("hit without company")
+            << u"reply"_s << QByteArray(R"({"people":[{"email":"a@b.io","company":"X"},{"email":"c@d.io"}]})")
+            << QList<PersonHit>();
+        QTest::newRow("not JSON") << u"reply"_s << QByteArray("oops") << QList<PersonHit>();
+        QTest::newRow("dropped connection keeps the hits") << u"drop"_s << QByteArray() << previous;
+    }
+
+    void searchReplies()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, reply);
+        QFETCH(QList<PersonHit>, people);
+        ActionsHarness h;
+        h.server.on("GET", kPeoplePath).reply(200, peopleReply({hit(u"Old"_s, u"old@acme.example"_s)}));
+        if (kind == u"drop"_s)
+            h.server.on("GET", kPeoplePath).drop();
+        else
+            h.server.on("GET", kPeoplePath).reply(200, reply);
+        Store &store = h.start();
+        store.searchPeople(u"ol"_s);
+        QTRY_COMPARE(store.people().size(), 1);
+
+        // A copy answered after the search reply tells when the search has been handled.
+        h.server.on("POST", kAvailPath).after(150ms).reply(200, R"({"error":"marker"})");
+        store.searchPeople(u"a"_s);
+        store.copyAvailability(QString(), QString(), 30);
+        QTRY_COMPARE(store.availError(), u"marker"_s);
+        QTRY_COMPARE(store.people(), people);
+    }
+
+    void staleSearchRepliesAreDropped()
+    {
+        const QList<PersonHit> forA{hit(u"Ada Lovelace"_s, u"ada@acme.example"_s),
+                                    hit(u"Anna Berg"_s, u"anna@acme.example"_s)};
+        const QList<PersonHit> forAd{hit(u"Ada Lovelace"_s, u"ada@acme.example"_s)};
+        ActionsHarness h;
+        h.server.on("GET", kPeoplePath).after(400ms).reply(200, peopleReply(forA));
+        h.server.on("GET", kPeoplePath).reply(200, peopleReply(forAd));
+        h.server.on("POST", kAvailPath).after(800ms).reply(200, R"({"error":"marker"})");
+        Store &store = h.start();
+        QSignalSpy changed(&store, &Store::peopleChanged);
+
+        store.searchPeople(u"A"_s);  // answered late
+        store.searchPeople(u"Ad"_s); // answered at once
+        store.copyAvailability(QString(), QString(), 30); // answered after both
+        QTRY_COMPARE(store.people(), forAd);
+        QTRY_COMPARE(store.availError(), u"marker"_s);
+        QCOMPARE(h.server.requestsTo(kPeoplePath).size(), 2);
+        QCOMPARE(store.people(), forAd);
+        QCOMPARE(changed.size(), 1);
+    }
+
+    void searchWithoutTokenSendsNothing()
+    {
+        ActionsHarness h(false);
+        h.server.on("GET", kPeoplePath).reply(200, fixture(u"avail_people.json"_s));
+        Store &store = h.start();
+        store.searchPeople(u"Ada"_s);
+        QCoreApplication::processEvents(); // runs the queued search
+        QVERIFY(h.server.requestsTo(kPeoplePath).isEmpty());
+        QVERIFY(store.people().isEmpty());
+    }
+
+    void viewInputsAnnounceOnlyChanges()
+    {
+        ActionsHarness h;
+        Store &store = h.start();
+        QSignalSpy who(&store, &Store::forWhoChanged);
+        QSignalSpy duration(&store, &Store::forDurationChanged);
+        QSignalSpy preview(&store, &Store::availPreviewChanged);
+        const PersonHit ada = hit(u"Ada"_s, u"ada@acme.example"_s);
+        store.setForWho(ada);
+        store.setForWho(ada);
+        QCOMPARE(who.size(), 1);
+        QCOMPARE(store.forWhoValue(), ada);
+        store.clearForWho();
+        store.clearForWho();
+        QCOMPARE(who.size(), 2);
+        QVERIFY(!store.hasForWho());
+        store.setForDuration(30); // the initial length
+        QCOMPARE(duration.size(), 0);
+        store.setForDuration(60);
+        QCOMPARE(duration.size(), 1);
+        store.setAvailPreview(u"x"_s);
+        store.setAvailPreview(u"x"_s);
+        QCOMPARE(preview.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStoreAvailability)
+#include "tst_store_availability.moc"
