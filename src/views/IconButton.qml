@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls.Basic as QQC2
+import Vesk
+
+// A borderless button showing one symbol; its tooltip is also its accessible name.
+QQC2.AbstractButton {
+    id: button
+
+    property string symbol: ""
+    property color color: Pal.muted
+    property real iconSize: 12
+    property string tooltip: ""
+
+    implicitWidth: iconSize + 10
+    implicitHeight: iconSize + 10
+    hoverEnabled: true
+    focusPolicy: Qt.StrongFocus
+
+    contentItem: Item {
+        TintedIcon {
+            anchors.centerIn: parent
+            width: button.iconSize
+            height: button.iconSize
+            name: button.symbol
+            color: button.color
+            opacity: button.enabled ? (button.down ? 0.6 : 1.0) : 0.4
+        }
+    }
+
+    background: Rectangle {
+        radius: 5
+        color: button.hovered ? Qt.rgba(1, 1, 1, 0.06) : "transparent"
+        border.width: button.visualFocus ? 1 : 0
+        border.color: Pal.violet2
+    }
+
+    QQC2.ToolTip.visible: hovered && tooltip !== ""
+    QQC2.ToolTip.text: tooltip
+    QQC2.ToolTip.delay: 600
+
+    Keys.onReturnPressed: button.clicked()
+    Keys.onEnterPressed: button.clicked()
+
+    Accessible.role: Accessible.Button
+    Accessible.name: tooltip
+    Accessible.onPressAction: button.clicked()
+}

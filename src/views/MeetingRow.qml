@@ -1,0 +1,458 @@
+// SPDX-License-Identifier: MIT
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls.Basic as QQC2
+import QtQuick.Layouts
+import Vesk
+
+// One meeting of the day: a compact header that opens in place to the actions of its moment.
+Item {
+    id: row
+
+    required property meeting m
+    required property date now
+    required property Store store
+    /// The id of the open row, shared by every row of the panel; empty when none is open.
+    required property string expanded
+
+    /// Asks the panel to make `id` the open row (empty closes every row).
+    signal expandRequested(string id)
+
+    property bool hover: hoverHandler.hovered
+
+    readonly property bool isOpen: expanded !== "" && expanded === m.id
+    readonly property bool live: Labels.isLive(m, now)
+    readonly property bool past: Labels.isPast(m, now)
+    readonly property url mailto: Labels.mailto(m)
+    readonly property bool offersJoin: Labels.offersJoin(m, now)
+    readonly property bool busy: store.busy.indexOf(m.id) >= 0
+    readonly property string actionError: store.actionError[m.id] ?? ""
+    readonly property var draft: store.composed[m.id]
+    readonly property bool hasDraft: draft !== undefined && draft !== null
+
+    function toggle() {
+        row.expandRequested(row.isOpen ? "" : row.m.id)
+    }
+
+    implicitHeight: card.implicitHeight
+    opacity: Labels.rowOpacity(m, now, isOpen)
+
+    HoverHandler {
+        id: hoverHandler
+    }
+
+    Rectangle {
+        id: card
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.leftMargin: 6
+        anchors.rightMargin: 6
+        implicitHeight: body.implicitHeight + 14
+        radius: 10
+        color: row.isOpen ? Pal.card : (row.hover ? Qt.rgba(1, 1, 1, 0.04) : "transparent")
+
+        ColumnLayout {
+            id: body
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: parent.top
+            anchors.leftMargin: 12
+            anchors.rightMargin: 12
+            anchors.topMargin: 7
+            spacing: 0
+
+            // The header group: the whole of it opens and closes the row.
+            Item {
+                id: header
+                objectName: "rowHeader"
+                Layout.fillWidth: true
+                implicitHeight: headerRow.implicitHeight
+                activeFocusOnTab: true
+
+                Accessible.role: Accessible.Button
+                Accessible.name: row.m.title
+                Accessible.description: row.isOpen ? "Open" : "Closed"
+                Accessible.onPressAction: row.toggle()
+                Keys.onReturnPressed: row.toggle()
+                Keys.onEnterPressed: row.toggle()
+                Keys.onSpacePressed: row.toggle()
+
+                MouseArea {
+                    anchors.fill: parent
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: row.toggle()
+                }
+
+                Rectangle {
+                    anchors.fill: parent
+                    anchors.margins: -3
+                    radius: 6
+                    color: "transparent"
+                    border.width: header.activeFocus ? 1 : 0
+                    border.color: Pal.violet2
+                }
+
+                RowLayout {
+                    id: headerRow
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    spacing: 10
+
+                    ColumnLayout {
+                        Layout.preferredWidth: 62
+                        Layout.maximumWidth: 62
+                        Layout.alignment: Qt.AlignTop
+                        spacing: 2
+
+                        Text {
+                            objectName: "timeText"
+                            Layout.alignment: Qt.AlignRight
+                            text: Labels.timeOfDay(row.m.startsAt)
+                            font.family: "monospace"
+                            font.pointSize: Pal.pt(11)
+                            color: Pal.muted
+                        }
+                        Text {
+                            objectName: "nowText"
+                            Layout.alignment: Qt.AlignRight
+                            visible: row.live
+                            text: "NOW"
+                            font.pointSize: Pal.pt(9)
+                            font.bold: true
+                            color: Pal.green
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                    }
+
+                    Rectangle {
+                        objectName: "riskBar"
+                        Layout.preferredWidth: 3
+                        Layout.fillHeight: true
+                        radius: 2
+                        color: Labels.riskColor(row.m)
+                    }
+
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        Layout.alignment: Qt.AlignTop
+                        spacing: 3
+
+                        Text {
+                            objectName: "titleText"
+                            Layout.fillWidth: true
+                            text: row.m.title
+                            font.pointSize: Pal.pt(13.5)
+                            font.weight: Font.DemiBold
+                            color: Pal.text
+                            wrapMode: Text.Wrap
+                            maximumLineCount: row.isOpen ? 3 : 1
+                            elide: Text.ElideRight
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                        Text {
+                            objectName: "attendeesText"
+                            Layout.fillWidth: true
+                            text: Labels.attendees(row.m)
+                            font.pointSize: Pal.pt(11.5)
+                            color: Pal.muted
+                            wrapMode: Text.Wrap
+                            maximumLineCount: row.isOpen ? 3 : 1
+                            elide: Text.ElideRight
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                        RowLayout {
+                            spacing: 6
+                            Text {
+                                objectName: "statusText"
+                                text: Labels.statusLabel(row.m.status)
+                                font.pointSize: Pal.pt(10.5)
+                                font.weight: Font.DemiBold
+                                color: Labels.statusColor(row.m)
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                            }
+                            Text {
+                                objectName: "roomText"
+                                text: "· " + Labels.roomLabel(row.m.room)
+                                font.pointSize: Pal.pt(10)
+                                color: Pal.muted
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                            }
+                            Text {
+                                objectName: "watchedText"
+                                visible: row.m.watched
+                                text: "· watched"
+                                font.pointSize: Pal.pt(10)
+                                color: Pal.muted
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                            }
+                        }
+                        Text {
+                            objectName: "nextStepText"
+                            Layout.fillWidth: true
+                            visible: Labels.showsNextStep(row.m, row.now)
+                            text: row.m.action
+                            font.pointSize: Pal.pt(11.5)
+                            font.weight: Font.Medium
+                            color: Pal.violet2
+                            wrapMode: Text.Wrap
+                            maximumLineCount: 2
+                            elide: Text.ElideRight
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                    }
+
+                    Item {
+                        Layout.minimumWidth: 4
+                        Layout.preferredWidth: 4
+                    }
+
+                    Pill {
+                        objectName: "joinButton"
+                        Layout.alignment: Qt.AlignTop
+                        visible: row.offersJoin
+                        text: "Join"
+                        filled: true
+                        tint: row.live ? Pal.green : Pal.violet
+                        onClicked: row.store.openUrl(Labels.joinUrl(row.m))
+                    }
+
+                    TintedIcon {
+                        objectName: "chevron"
+                        Layout.alignment: Qt.AlignTop
+                        Layout.topMargin: 3
+                        visible: !row.offersJoin
+                        implicitWidth: 10
+                        implicitHeight: 10
+                        name: row.isOpen ? "chevron.up" : "chevron.down"
+                        color: Pal.dim
+                    }
+                }
+            }
+
+            // The action area, opened and closed in a short ease-out.
+            Item {
+                id: actionClip
+                Layout.fillWidth: true
+                clip: true
+                implicitHeight: row.isOpen ? actions.implicitHeight + 14 : 0
+                visible: implicitHeight > 0
+
+                Behavior on implicitHeight {
+                    NumberAnimation {
+                        duration: 150
+                        easing.type: Easing.OutQuad
+                    }
+                }
+
+                ColumnLayout {
+                    id: actions
+                    objectName: "actionArea"
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.top: parent.top
+                    anchors.leftMargin: 75
+                    anchors.rightMargin: 4
+                    anchors.topMargin: 10
+                    spacing: 8
+
+                    Flow {
+                        Layout.fillWidth: true
+                        spacing: 6
+
+                        Pill {
+                            objectName: "veskButton"
+                            visible: row.past
+                            text: "Vesk"
+                            tint: Pal.green
+                            onClicked: row.store.mark(row.m, "vesk")
+                        }
+                        Pill {
+                            objectName: "noShowButton"
+                            visible: row.past
+                            text: "No-show"
+                            tint: Pal.red
+                            onClicked: row.store.mark(row.m, "no_show")
+                        }
+                        Pill {
+                            objectName: "draftButton"
+                            visible: row.past
+                            text: "Draft follow-up"
+                            tint: Pal.violet2
+                            onClicked: row.store.compose(row.m, "draft")
+                        }
+                        Pill {
+                            objectName: "rebookButton"
+                            visible: row.past && row.m.status === "no_show"
+                            text: "Rebook"
+                            tint: Pal.text
+                            onClicked: row.store.compose(row.m, "propose")
+                        }
+                        Pill {
+                            objectName: "proposeButton"
+                            visible: !row.past
+                            text: "Propose times"
+                            tint: Pal.violet2
+                            onClicked: row.store.compose(row.m, "propose")
+                        }
+                        Pill {
+                            objectName: "emailButton"
+                            visible: !row.past && row.mailto.toString() !== ""
+                            text: "Email"
+                            tint: Pal.text
+                            onClicked: row.store.openUrl(row.mailto)
+                        }
+                        Pill {
+                            objectName: "copyLinkButton"
+                            visible: !row.past && row.m.hasJoinUrl
+                            text: "Copy link"
+                            tint: Pal.text
+                            onClicked: row.store.copyText(row.m.joinUrl)
+                        }
+                    }
+
+                    TextButton {
+                        objectName: "openInVeskButton"
+                        text: "Open in Vesk ↗"
+                        size: 11
+                        color: Pal.dim
+                        onClicked: row.store.openUrl(row.store.apiBase)
+                    }
+
+                    RowLayout {
+                        visible: row.busy
+                        spacing: 6
+                        Spinner {
+                            implicitWidth: 12
+                            implicitHeight: 12
+                            running: row.busy
+                        }
+                        Text {
+                            objectName: "workingText"
+                            text: "Working…"
+                            font.pointSize: Pal.pt(11)
+                            color: Pal.muted
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                    }
+
+                    Text {
+                        objectName: "actionErrorText"
+                        Layout.fillWidth: true
+                        visible: row.actionError !== ""
+                        text: row.actionError
+                        font.pointSize: Pal.pt(11)
+                        color: Pal.red
+                        wrapMode: Text.Wrap
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
+                    }
+
+                    Loader {
+                        objectName: "draftCard"
+                        Layout.fillWidth: true
+                        active: row.hasDraft
+                        visible: active
+                        sourceComponent: draftCard
+                    }
+                }
+            }
+        }
+    }
+
+    Component {
+        id: draftCard
+
+        Rectangle {
+            implicitHeight: draftColumn.implicitHeight + 24
+            radius: 10
+            color: Pal.bg
+            border.width: 1
+            border.color: Pal.line
+
+            ColumnLayout {
+                id: draftColumn
+                anchors.fill: parent
+                anchors.margins: 12
+                spacing: 8
+
+                Text {
+                    text: "DRAFT"
+                    font.pointSize: Pal.pt(9.5)
+                    font.bold: true
+                    font.letterSpacing: 1.2
+                    color: Pal.violet2
+                }
+                Text {
+                    objectName: "draftSubject"
+                    Layout.fillWidth: true
+                    text: row.draft.subject
+                    font.pointSize: Pal.pt(13)
+                    font.weight: Font.DemiBold
+                    color: Pal.text
+                    wrapMode: Text.Wrap
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                TextEdit {
+                    objectName: "draftBody"
+                    Layout.fillWidth: true
+                    text: row.draft.body
+                    readOnly: true
+                    selectByMouse: true
+                    selectByKeyboard: true
+                    activeFocusOnTab: false
+                    font.pointSize: Pal.pt(12.5)
+                    color: Qt.rgba(Pal.text.r, Pal.text.g, Pal.text.b, 0.92)
+                    selectionColor: Pal.violet
+                    selectedTextColor: Pal.text
+                    wrapMode: TextEdit.Wrap
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                Rectangle {
+                    Layout.fillWidth: true
+                    implicitHeight: 1
+                    color: Pal.line
+                }
+                Text {
+                    objectName: "draftNote"
+                    Layout.fillWidth: true
+                    text: row.draft.note
+                    font.pointSize: Pal.pt(10.5)
+                    color: Pal.dim
+                    wrapMode: Text.Wrap
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                RowLayout {
+                    spacing: 6
+                    Pill {
+                        objectName: "openInMailButton"
+                        text: "Open in Mail"
+                        tint: Pal.violet
+                        filled: true
+                        onClicked: {
+                            const url = Labels.draftMailUrl(row.m, row.draft.subject, row.draft.body)
+                            if (url.toString() !== "")
+                                row.store.openUrl(url)
+                        }
+                    }
+                    Pill {
+                        objectName: "copyDraftButton"
+                        text: "Copy"
+                        tint: Pal.text
+                        onClicked: row.store.copyText(Labels.draftText(row.draft.subject, row.draft.body))
+                    }
+                }
+            }
+        }
+    }
+}
