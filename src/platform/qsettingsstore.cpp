@@ -1,10 +1,22 @@
 #include "platform/qsettingsstore.h"
 
 #include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+// The file QSettings would pick for organisation and application "Vesk" (the native format on
+// Linux is INI), but found afresh for every store: QSettings settles on the configuration folder
+// once per process, while XDG_CONFIG_HOME is read here each time.
+QString settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Vesk/Vesk.conf");
+}
+
+} // namespace
 
 QSettingsStore::QSettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vesk"),
-                                             QStringLiteral("Vesk")))
+    : m_settings(std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat))
 {
 }
 

@@ -20,14 +20,14 @@ QByteArray readFile(const QString &path)
 
 } // namespace
 
-/// QSettings settles on its folder at its first use in a process, so one private config folder
-/// serves every case here, and the cases run in order.
 class TestSettings : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
+    void cleanup() { m_xdg.reset(); }
+
+    void init()
     {
         m_xdg = std::make_unique<TempXdg>();
         m_file = m_xdg->configHome() + u"/Vesk/Vesk.conf"_s;
@@ -52,6 +52,8 @@ private Q_SLOTS:
     void writesReachTheDiskAtOnce()
     {
         QSettingsStore settings;
+        QCOMPARE(settings.fileName(), m_file);
+        QVERIFY(!QFile::exists(m_file));
         settings.setValue(u"pendingConnectState"_s, u"0123456789ABCDEF0123456789ABCDEF01234567"_s);
         QVERIFY(readFile(m_file).contains("pendingConnectState=0123456789ABCDEF0123456789ABCDEF01234567"));
         settings.setValue(u"didSetLoginDefault"_s, false);
