@@ -271,25 +271,10 @@ private Q_SLOTS:
         QCOMPARE(changes.at(0).first, u"copied \u2713"_s);
         QCOMPARE(changes.at(1).first, u"added \u2713"_s);
         QCOMPARE(changes.at(2).first, QString());
-        QCOMPARE(store.menuTitle(), QString());
         const qint64 firstShown = changes.at(2).second - changes.at(0).second;
         const qint64 secondShown = changes.at(2).second - changes.at(1).second;
         QVERIFY2(firstShown >= 900, qPrintable(QString::number(firstShown)));
         QVERIFY2(secondShown < 900, qPrintable(QString::number(secondShown)));
-    }
-
-    void flashIsTheMenuTitleWhileShown()
-    {
-        ActionsHarness h;
-        h.server.on("POST", "/api/app/availability").reply(200, fixture(u"avail_reply.json"_s));
-        Store &store = h.start();
-        store.setFlashDuration(300ms);
-        QSignalSpy title(&store, &Store::menuTitleChanged);
-        store.copyAvailability(QString(), QString(), 30);
-        QTRY_COMPARE(store.flash(), u"copied \u2713"_s);
-        QCOMPARE(store.menuTitle(), u"copied \u2713"_s);
-        QVERIFY(!title.isEmpty());
-        QTRY_COMPARE(store.flash(), QString());
     }
 };
 

@@ -325,31 +325,6 @@ private Q_SLOTS:
         QVERIFY(h.server.requestsTo(kPeoplePath).isEmpty());
         QVERIFY(store.people().isEmpty());
     }
-
-    void viewInputsAnnounceOnlyChanges()
-    {
-        ActionsHarness h;
-        Store &store = h.start();
-        QSignalSpy who(&store, &Store::forWhoChanged);
-        QSignalSpy duration(&store, &Store::forDurationChanged);
-        QSignalSpy preview(&store, &Store::availPreviewChanged);
-        const PersonHit ada = hit(u"Ada"_s, u"ada@acme.example"_s);
-        store.setForWho(ada);
-        store.setForWho(ada);
-        QCOMPARE(who.size(), 1);
-        QCOMPARE(store.forWhoValue(), ada);
-        store.clearForWho();
-        store.clearForWho();
-        QCOMPARE(who.size(), 2);
-        QVERIFY(!store.hasForWho());
-        store.setForDuration(30); // the initial length
-        QCOMPARE(duration.size(), 0);
-        store.setForDuration(60);
-        QCOMPARE(duration.size(), 1);
-        store.setAvailPreview(u"x"_s);
-        store.setAvailPreview(u"x"_s);
-        QCOMPARE(preview.size(), 1);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStoreAvailability)

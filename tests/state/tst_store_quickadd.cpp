@@ -118,12 +118,6 @@ private Q_SLOTS:
         QJsonObject sparse = draftJson();
         for (const QString &key : {u"start"_s, u"end"_s, u"location"_s, u"when"_s})
             sparse.remove(key);
-        QJsonObject noCandidates = draftJson();
-        QJsonArray people = noCandidates.value(u"people"_s).toArray();
-        QJsonObject first = people.at(0).toObject();
-        first.remove(u"candidates"_s);
-        people.replace(0, first);
-        noCandidates.insert(u"people"_s, people);
         QJsonObject errorAndDraft = draftJson();
         errorAndDraft.insert(u"error"_s, u"Calendar not connected."_s);
         QJsonObject numericError = draftJson();
@@ -131,7 +125,6 @@ private Q_SLOTS:
 
         QTest::newRow("no hasZoom") << u"reply"_s << jsonBytes(noZoom) << kUnreadable << false;
         QTest::newRow("durationMin as text") << u"reply"_s << jsonBytes(textDuration) << kUnreadable << false;
-        QTest::newRow("person without candidates") << u"reply"_s << jsonBytes(noCandidates) << kUnreadable << false;
         QTest::newRow("not JSON") << u"reply"_s << QByteArray("<html/>") << kUnreadable << false;
         QTest::newRow("an array") << u"reply"_s << QByteArray("[]") << kUnreadable << false;
         QTest::newRow("no start, end, location, when") << u"reply"_s << jsonBytes(sparse) << QString() << true;
