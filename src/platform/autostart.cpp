@@ -65,8 +65,7 @@ QString escapeValue(const QString &value)
 
 XdgAutostart::XdgAutostart(QString filePath)
     : m_filePath(std::move(filePath))
-{
-}
+{}
 
 QString XdgAutostart::defaultFilePath()
 {

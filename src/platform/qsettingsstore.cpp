@@ -10,15 +10,15 @@ namespace {
 // once per process, while XDG_CONFIG_HOME is read here each time.
 QString settingsFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Vesk/Vesk.conf");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Vesk/Vesk.conf");
 }
 
 } // namespace
 
 QSettingsStore::QSettingsStore()
     : m_settings(std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat))
-{
-}
+{}
 
 QSettingsStore::~QSettingsStore() = default;
 

@@ -200,7 +200,8 @@ QCoro::Task<> Store::loadDayTask()
     const quint64 generation = ++m_dayLoadGeneration;
     const QDateTime requested = m_day;
     setLoadingDay(true);
-    const QString query = QStringLiteral("date=") + localDate(requested).toString(QStringLiteral("yyyy-MM-dd"));
+    const QString query =
+        QStringLiteral("date=") + localDate(requested).toString(QStringLiteral("yyyy-MM-dd"));
     const std::optional<QList<Meeting>> loaded = co_await fetch(query);
     if (!self)
         co_return;
@@ -215,8 +216,8 @@ QCoro::Task<> Store::tickTask()
 {
     QPointer<Store> self(this);
     setNow(m_services.clock.now());
-    if (!m_lastUpdateCheck.isValid()
-        || m_lastUpdateCheck.msecsTo(m_services.clock.now()) > kUpdateCheckAfterMs) {
+    if (!m_lastUpdateCheck.isValid() ||
+        m_lastUpdateCheck.msecsTo(m_services.clock.now()) > kUpdateCheckAfterMs) {
         co_await checkForUpdateTask();
         if (!self)
             co_return;

@@ -1,9 +1,8 @@
-#include "state/store.h"
-
 #include "platform/loginitem.h"
 #include "platform/settings.h"
 #include "platform/urlopener.h"
 #include "service/tokenstore.h"
+#include "state/store.h"
 
 #include <QUuid>
 
@@ -40,7 +39,8 @@ void Store::signInWithBrowser()
 {
     const QString state = makeConnectState();
     m_services.settings.setValue(kPendingConnectState, state);
-    QUrl target(m_services.webUrl.toString(QUrl::StripTrailingSlash) + QStringLiteral("/mac/connect?state=") + state);
+    QUrl target(m_services.webUrl.toString(QUrl::StripTrailingSlash) + QStringLiteral("/mac/connect?state=") +
+                state);
     m_services.urlOpener.open(target);
 }
 

@@ -1,7 +1,6 @@
-#include "state/store.h"
-
 #include "platform/clock.h"
 #include "service/endpoints.h"
+#include "state/store.h"
 
 #include <QJsonValue>
 #include <QPointer>
@@ -17,7 +16,8 @@ QCoro::Task<> Store::checkForUpdateTask()
     m_lastUpdateCheck = m_services.clock.now();
     const QString own = m_ownVersion.isEmpty() ? QStringLiteral("0") : m_ownVersion;
 
-    const HttpReply reply = co_await m_api.plainGet(Endpoints::append(m_services.apiBase, Endpoints::kVersionFile.toString()));
+    const HttpReply reply =
+        co_await m_api.plainGet(Endpoints::append(m_services.apiBase, Endpoints::kVersionFile.toString()));
     if (!self || !reply.delivered || reply.status != 200)
         co_return;
     const std::optional<QJsonObject> manifest = VeskApi::jsonObject(reply.body);
@@ -27,7 +27,8 @@ QCoro::Task<> Store::checkForUpdateTask()
     if (!version.isString())
         co_return;
     const QString offered = version.toString();
-    set(m_updateVersion, compareVersions(offered, own) > 0 ? offered : QString(), &Store::updateVersionChanged);
+    set(m_updateVersion, compareVersions(offered, own) > 0 ? offered : QString(),
+        &Store::updateVersionChanged);
 }
 
 int Store::compareVersions(const QString &a, const QString &b)

@@ -1,5 +1,4 @@
 #include "platform/autostart.h"
-
 #include "support/testenv.h"
 
 #include <QCoreApplication>
@@ -55,7 +54,8 @@ private Q_SLOTS:
         const QList<QByteArray> lines = text.split('\n');
         QVERIFY(lines.contains("Type=Application"));
         QVERIFY(lines.contains("X-GNOME-Autostart-enabled=true"));
-        const QByteArray exec = "Exec=" + XdgAutostart::execLine(QCoreApplication::applicationFilePath()).toUtf8();
+        const QByteArray exec =
+            "Exec=" + XdgAutostart::execLine(QCoreApplication::applicationFilePath()).toUtf8();
         QVERIFY2(lines.contains(exec), text.constData());
         QVERIFY(exec.endsWith(" --autostart"));
         // Written in place of a temporary file: nothing else is left in the folder.
@@ -76,13 +76,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<LoginItem::Status>("status");
-        const QByteArray head = "[Desktop Entry]\nType=Application\nName=Vesk Bar\nExec=vesk-bar --autostart\n";
+        const QByteArray head =
+            "[Desktop Entry]\nType=Application\nName=Vesk Bar\nExec=vesk-bar --autostart\n";
         QTest::newRow("plain entry") << head << LoginItem::Status::Enabled;
         QTest::newRow("Hidden=true") << head + "Hidden=true\n" << LoginItem::Status::RequiresApproval;
         QTest::newRow("Hidden=false") << head + "Hidden=false\n" << LoginItem::Status::Enabled;
         QTest::newRow("GNOME disabled") << head + "X-GNOME-Autostart-enabled=false\n"
                                         << LoginItem::Status::RequiresApproval;
-        QTest::newRow("GNOME enabled") << head + "X-GNOME-Autostart-enabled=true\n" << LoginItem::Status::Enabled;
+        QTest::newRow("GNOME enabled") << head + "X-GNOME-Autostart-enabled=true\n"
+                                       << LoginItem::Status::Enabled;
         QTest::newRow("blanks around =") << head + "Hidden = true\n" << LoginItem::Status::RequiresApproval;
         QTest::newRow("other group's Hidden") << head + "\n[Desktop Action x]\nHidden=true\n"
                                               << LoginItem::Status::Enabled;

@@ -1,5 +1,4 @@
 #include "platform/qsettingsstore.h"
-
 #include "support/testenv.h"
 
 #include <QDir>

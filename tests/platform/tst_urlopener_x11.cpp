@@ -57,7 +57,8 @@ int main(int argc, char **argv)
     QFile file(script);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
-    file.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" + QFile::encodeName(g_log) + "'; done\n");
+    file.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" + QFile::encodeName(g_log) +
+               "'; done\n");
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("PATH", QFile::encodeName(dir.path()) + ':' + qgetenv("PATH"));

@@ -4,16 +4,14 @@
 #include "platform/qnamhttp.h"
 #include "service/tokenstore.h"
 #include "state/store.h"
-
 #include "support/fakeplatform.h"
 #include "support/scriptedserver.h"
 #include "support/testenv.h"
 
 #include <QCoreApplication>
+#include <QCoro/QCoroTask>
 #include <QJsonDocument>
 #include <QTest>
-
-#include <QCoro/QCoroTask>
 
 #include <memory>
 
@@ -33,15 +31,13 @@ struct StoreHarness
 
     ~StoreHarness() { stop(); }
 
-    void saveToken(const QString &token = QStringLiteral("vesk_test"))
-    {
-        QVERIFY(TokenStore::save(token));
-    }
+    void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(TokenStore::save(token)); }
 
     Store &start()
     {
-        store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboard, sounds,
-                                                 server.url(), QUrl(QStringLiteral("https://app.vesk.example"))});
+        store =
+            std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboard, sounds,
+                                             server.url(), QUrl(QStringLiteral("https://app.vesk.example"))});
         return *store;
     }
 
@@ -60,9 +56,15 @@ struct StoreHarness
     static void run(QCoro::Task<> task) { QCoro::waitFor(std::move(task)); }
 
     qsizetype feedRequests() const { return server.requestsTo(QByteArrayLiteral("/api/today")).size(); }
-    qsizetype versionRequests() const { return server.requestsTo(QByteArrayLiteral("/download/version.json")).size(); }
+    qsizetype versionRequests() const
+    {
+        return server.requestsTo(QByteArrayLiteral("/download/version.json")).size();
+    }
 
-    ScriptedServer::Answer &onFeed() { return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/api/today")); }
+    ScriptedServer::Answer &onFeed()
+    {
+        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/api/today"));
+    }
     ScriptedServer::Answer &onVersion()
     {
         return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/download/version.json"));

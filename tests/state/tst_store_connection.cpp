@@ -1,7 +1,6 @@
-#include "state/storeharness.h"
-
 #include "platform/autostart.h"
 #include "state/appevents.h"
+#include "state/storeharness.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -50,7 +49,8 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(h.xdg.tokenPath()), stored.toUtf8());
         QCOMPARE(h.feedRequests(), 0); // the load is started, not run inside the call
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});
-        QCOMPARE(h.server.requestsTo("/api/today").constFirst().header("Authorization"), "Bearer " + stored.toUtf8());
+        QCOMPARE(h.server.requestsTo("/api/today").constFirst().header("Authorization"),
+                 "Bearer " + stored.toUtf8());
     }
 
     void setTokenWithOnlyBlanksRemovesTheToken()
@@ -188,8 +188,8 @@ private Q_SLOTS:
         StoreHarness h;
         h.settings.values.clear();
         XdgAutostart autostart;
-        Store store(Services{h.http, h.clock, h.settings, autostart, h.urlOpener, h.clipboard, h.sounds, h.server.url(),
-                             QUrl(u"https://app.vesk.example"_s)});
+        Store store(Services{h.http, h.clock, h.settings, autostart, h.urlOpener, h.clipboard, h.sounds,
+                             h.server.url(), QUrl(u"https://app.vesk.example"_s)});
         QVERIFY(store.openAtLogin());
         QVERIFY(QFile::exists(h.xdg.configHome() + u"/autostart/vesk-bar.desktop"_s));
         store.toggleLogin();

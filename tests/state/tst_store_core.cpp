@@ -213,20 +213,22 @@ private Q_SLOTS:
         QTest::newRow("59 min 59 s") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3599))} << u"in 59m"_s;
         QTest::newRow("exactly 60 min") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3600))} << eleven;
         QTest::newRow("last minute") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(30))} << u"in 0m"_s;
-        QTest::newRow("started 10 min ago") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-600), 30)} << u"now"_s;
+        QTest::newRow("started 10 min ago")
+            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-600), 30)} << u"now"_s;
         QTest::newRow("ended meeting skipped")
             << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-3600), 30), meetingAt(u"b"_s, now.addSecs(1200))}
             << u"in 20m"_s;
         QTest::newRow("tomorrow only")
             << QList<Meeting>{meetingAt(u"a"_s, QDateTime(QDate(2025, 3, 5), QTime(9, 0)))} << QString();
-        QTest::newRow("no-show only") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(600), 30, u"no_show"_s)}
-                                      << QString();
+        QTest::newRow("no-show only")
+            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(600), 30, u"no_show"_s)} << QString();
         QTest::newRow("no-show skipped")
-            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-300), 30, u"no_show"_s), meetingAt(u"b"_s, now.addSecs(1800))}
+            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-300), 30, u"no_show"_s),
+                              meetingAt(u"b"_s, now.addSecs(1800))}
             << u"in 30m"_s;
-        QTest::newRow("feed order over start time")
-            << QList<Meeting>{meetingAt(u"late"_s, now.addSecs(2400)), meetingAt(u"early"_s, now.addSecs(600))}
-            << u"in 40m"_s;
+        QTest::newRow("feed order over start time") << QList<Meeting>{meetingAt(u"late"_s, now.addSecs(2400)),
+                                                                      meetingAt(u"early"_s, now.addSecs(600))}
+                                                    << u"in 40m"_s;
     }
 
     void menuTitle()

@@ -44,8 +44,8 @@ private Q_SLOTS:
         // Every row starts from a first check that announced 99.0; "unchanged" keeps it.
         const QString unchanged = u"99.0"_s;
         QTest::newRow("newer") << u"1.9"_s << 200 << QByteArray(R"({"version":"1.10"})") << u"1.10"_s;
-        QTest::newRow("equal clears") << u"1.4.2"_s << 200 << QByteArray(R"({"version":"1.4.2","notes":"x"})")
-                                      << QString();
+        QTest::newRow("equal clears")
+            << u"1.4.2"_s << 200 << QByteArray(R"({"version":"1.4.2","notes":"x"})") << QString();
         QTest::newRow("older clears") << u"2.0.1"_s << 200 << QByteArray(R"({"version":"2.0"})") << QString();
         QTest::newRow("404") << u"1.0"_s << 404 << QByteArray(R"({"version":"5.0"})") << unchanged;
         QTest::newRow("500") << u"1.0"_s << 500 << QByteArray(R"({"version":"5.0"})") << unchanged;
@@ -53,8 +53,10 @@ private Q_SLOTS:
         QTest::newRow("array") << u"1.0"_s << 200 << QByteArray(R"(["5.0"])") << unchanged;
         QTest::newRow("numeric version") << u"1.0"_s << 200 << QByteArray(R"({"version":5.0})") << unchanged;
         QTest::newRow("no version") << u"1.0"_s << 200 << QByteArray(R"({"release":"5.0"})") << unchanged;
-        QTest::newRow("no own version reads 0") << QString() << 200 << QByteArray(R"({"version":"0.1"})") << u"0.1"_s;
-        QTest::newRow("no own version, file 0") << QString() << 200 << QByteArray(R"({"version":"0"})") << QString();
+        QTest::newRow("no own version reads 0")
+            << QString() << 200 << QByteArray(R"({"version":"0.1"})") << u"0.1"_s;
+        QTest::newRow("no own version, file 0")
+            << QString() << 200 << QByteArray(R"({"version":"0"})") << QString();
     }
 
     void check()
