@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test bench clean
+.PHONY: all deps configure build test bench clean screenshots
 
 all: build
 
@@ -25,6 +25,11 @@ test: build
 bench: deps
 	@cmake -S . -B $(BUILD_DIR)-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESK_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
 	@cmake --build $(BUILD_DIR)-release -j$(JOBS) --target bench
+
+screenshots: configure
+	@cmake --build $(BUILD_DIR) -j$(JOBS) --target vesk-screenshots
+	@rm -rf $(BUILD_DIR)/screenshots
+	@$(BUILD_DIR)/tests/views/screenshots/vesk-screenshots $(BUILD_DIR)/screenshots
 
 clean:
 	rm -rf $(BUILD_DIR) $(BUILD_DIR)-release

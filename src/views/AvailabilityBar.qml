@@ -245,6 +245,21 @@ Item {
                 palette.midlight: Qt.rgba(Pal.violet.r, Pal.violet.g, Pal.violet.b, 0.35)
                 palette.windowText: Pal.text
                 leftPadding: 10
+                rightPadding: 20
+                contentItem: Text {
+                    text: lengthBox.displayText
+                    font: lengthBox.font
+                    color: Pal.text
+                    verticalAlignment: Text.AlignVCenter
+                }
+                indicator: TintedIcon {
+                    x: lengthBox.width - width - 8
+                    y: (lengthBox.height - height) / 2
+                    implicitWidth: 9
+                    implicitHeight: 9
+                    name: "chevron.down"
+                    color: Pal.muted
+                }
                 background: Rectangle {
                     implicitHeight: 30
                     radius: 8

@@ -355,101 +355,92 @@ Item {
                         Accessible.name: text
                     }
 
-                    Loader {
+                    Rectangle {
                         objectName: "draftCard"
+                        visible: row.hasDraft
                         Layout.fillWidth: true
-                        active: row.hasDraft
-                        visible: active
-                        sourceComponent: draftCard
-                    }
-                }
-            }
-        }
-    }
+                        implicitHeight: draftColumn.implicitHeight + 24
+                        radius: 10
+                        color: Pal.bg
+                        border.width: 1
+                        border.color: Pal.line
 
-    Component {
-        id: draftCard
+                        ColumnLayout {
+                            id: draftColumn
+                            anchors.fill: parent
+                            anchors.margins: 12
+                            spacing: 8
 
-        Rectangle {
-            implicitHeight: draftColumn.implicitHeight + 24
-            radius: 10
-            color: Pal.bg
-            border.width: 1
-            border.color: Pal.line
-
-            ColumnLayout {
-                id: draftColumn
-                anchors.fill: parent
-                anchors.margins: 12
-                spacing: 8
-
-                Text {
-                    text: "DRAFT"
-                    font.pointSize: Pal.pt(9.5)
-                    font.bold: true
-                    font.letterSpacing: 1.2
-                    color: Pal.violet2
-                }
-                Text {
-                    objectName: "draftSubject"
-                    Layout.fillWidth: true
-                    text: row.draft.subject
-                    font.pointSize: Pal.pt(13)
-                    font.weight: Font.DemiBold
-                    color: Pal.text
-                    wrapMode: Text.Wrap
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: text
-                }
-                TextEdit {
-                    objectName: "draftBody"
-                    Layout.fillWidth: true
-                    text: row.draft.body
-                    readOnly: true
-                    selectByMouse: true
-                    selectByKeyboard: true
-                    activeFocusOnTab: false
-                    font.pointSize: Pal.pt(12.5)
-                    color: Qt.rgba(Pal.text.r, Pal.text.g, Pal.text.b, 0.92)
-                    selectionColor: Pal.violet
-                    selectedTextColor: Pal.text
-                    wrapMode: TextEdit.Wrap
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: text
-                }
-                Rectangle {
-                    Layout.fillWidth: true
-                    implicitHeight: 1
-                    color: Pal.line
-                }
-                Text {
-                    objectName: "draftNote"
-                    Layout.fillWidth: true
-                    text: row.draft.note
-                    font.pointSize: Pal.pt(10.5)
-                    color: Pal.dim
-                    wrapMode: Text.Wrap
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: text
-                }
-                RowLayout {
-                    spacing: 6
-                    Pill {
-                        objectName: "openInMailButton"
-                        text: "Open in Mail"
-                        tint: Pal.violet
-                        filled: true
-                        onClicked: {
-                            const url = Labels.draftMailUrl(row.m, row.draft.subject, row.draft.body)
-                            if (url.toString() !== "")
-                                row.store.openUrl(url)
+                            Text {
+                                text: "DRAFT"
+                                font.pointSize: Pal.pt(9.5)
+                                font.bold: true
+                                font.letterSpacing: 1.2
+                                color: Pal.violet2
+                            }
+                            Text {
+                                objectName: "draftSubject"
+                                Layout.fillWidth: true
+                                text: (row.hasDraft ? row.draft.subject : "")
+                                font.pointSize: Pal.pt(13)
+                                font.weight: Font.DemiBold
+                                color: Pal.text
+                                wrapMode: Text.Wrap
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                            }
+                            TextEdit {
+                                objectName: "draftBody"
+                                Layout.fillWidth: true
+                                text: (row.hasDraft ? row.draft.body : "")
+                                readOnly: true
+                                selectByMouse: true
+                                selectByKeyboard: true
+                                activeFocusOnTab: false
+                                font.pointSize: Pal.pt(12.5)
+                                color: Qt.rgba(Pal.text.r, Pal.text.g, Pal.text.b, 0.92)
+                                selectionColor: Pal.violet
+                                selectedTextColor: Pal.text
+                                wrapMode: TextEdit.Wrap
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                            }
+                            Rectangle {
+                                Layout.fillWidth: true
+                                implicitHeight: 1
+                                color: Pal.line
+                            }
+                            Text {
+                                objectName: "draftNote"
+                                Layout.fillWidth: true
+                                text: (row.hasDraft ? row.draft.note : "")
+                                font.pointSize: Pal.pt(10.5)
+                                color: Pal.dim
+                                wrapMode: Text.Wrap
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                            }
+                            RowLayout {
+                                spacing: 6
+                                Pill {
+                                    objectName: "openInMailButton"
+                                    text: "Open in Mail"
+                                    tint: Pal.violet
+                                    filled: true
+                                    onClicked: {
+                                        const url = Labels.draftMailUrl(row.m, (row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : ""))
+                                        if (url.toString() !== "")
+                                            row.store.openUrl(url)
+                                    }
+                                }
+                                Pill {
+                                    objectName: "copyDraftButton"
+                                    text: "Copy"
+                                    tint: Pal.text
+                                    onClicked: row.store.copyText(Labels.draftText((row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : "")))
+                                }
+                            }
                         }
-                    }
-                    Pill {
-                        objectName: "copyDraftButton"
-                        text: "Copy"
-                        tint: Pal.text
-                        onClicked: row.store.copyText(Labels.draftText(row.draft.subject, row.draft.body))
                     }
                 }
             }
