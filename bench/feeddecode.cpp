@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -38,10 +39,10 @@ QByteArray makeFeed(int meetings)
 
 } // namespace
 
-int main()
+int main(int argc, char *argv[])
 {
     constexpr int kMeetings = 1000;
-    constexpr int kRounds = 200;
+    const int kRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     const QByteArray body = makeFeed(kMeetings);
 
     // Warm up and check the input decodes.

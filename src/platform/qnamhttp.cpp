@@ -45,7 +45,7 @@ QCoro::Task<HttpReply> QnamHttp::send(HttpRequest request)
     bool oversized = false;
     const qint64 cap = m_maxBodyBytes;
     const auto collect = [raw, &body, &oversized, cap] {
-        if (oversized)
+        if (oversized || !raw->isOpen())
             return;
         const qint64 declared = raw->header(QNetworkRequest::ContentLengthHeader).toLongLong();
         if (declared > cap || body.size() + raw->bytesAvailable() > cap) {
