@@ -239,6 +239,7 @@ Item {
             // The action area, opened and closed in a short ease-out.
             Item {
                 id: actionClip
+                objectName: "actionClip"
                 Layout.fillWidth: true
                 clip: true
                 implicitHeight: row.isOpen ? actions.implicitHeight + 14 : 0

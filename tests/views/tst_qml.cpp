@@ -29,15 +29,17 @@ public:
     {
         m_world->stop();
         m_world->server.reset();
-        m_world->urlOpener.opened.clear();
-        m_world->clipboard.writes.clear();
         return startKeepingScript(signedIn);
     }
 
     /// Starts a new Store with the answers scripted so far.
     Q_INVOKABLE Store *startKeepingScript(bool signedIn)
     {
+        m_world->urlOpener.opened.clear();
+        m_world->clipboard.writes.clear();
         Store *result = &m_world->start(signedIn);
+        // The world owns the Store; QML must never collect it.
+        QQmlEngine::setObjectOwnership(result, QQmlEngine::CppOwnership);
         Q_EMIT storeChanged();
         return result;
     }
