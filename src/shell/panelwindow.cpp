@@ -56,11 +56,17 @@ PanelWindow::PanelWindow(Store &store, Mode mode, const QUrl &source, QWindow *p
             m_loadErrors += error.toString() + u'\n';
         qWarning("vesk-bar: the panel did not load:\n%s", qPrintable(m_loadErrors));
     }
-    if (QQuickItem *root = rootObject())
+    if (QQuickItem *root = rootObject()) {
         connect(root, &QQuickItem::implicitHeightChanged, this, [this] {
             if (isVisible())
                 place();
         });
+        // The panel asks to be closed after it handed something to another application.
+        const int closeSignal = root->metaObject()->indexOfSignal("closeRequested()");
+        if (closeSignal >= 0)
+            connect(root, root->metaObject()->method(closeSignal), this,
+                    metaObject()->method(metaObject()->indexOfSlot("hidePanel()")));
+    }
     connect(this, &QWindow::activeChanged, this, &PanelWindow::activeChangedSlot);
     applyMode();
 }
@@ -115,7 +121,7 @@ void PanelWindow::place()
 void PanelWindow::toggle(std::optional<QPoint> anchor)
 {
     if (isVisible()) {
-        close();
+        hidePanel();
         return;
     }
     if (m_lastAutoHide.isValid() && m_lastAutoHide.elapsed() < ClickAfterHideMs)
@@ -134,7 +140,7 @@ void PanelWindow::open(std::optional<QPoint> anchor)
     requestActivate();
 }
 
-void PanelWindow::close()
+void PanelWindow::hidePanel()
 {
     m_wasActive = false;
     hide();
@@ -148,7 +154,7 @@ void PanelWindow::activeChangedSlot()
     }
     // A window that never had focus (focus stealing prevention) stays until it is closed.
     if (m_mode == Mode::Popup && m_wasActive && isVisible()) {
-        close();
+        hidePanel();
         m_lastAutoHide.start();
     }
 }
@@ -158,7 +164,7 @@ void PanelWindow::keyPressEvent(QKeyEvent *event)
     QQuickView::keyPressEvent(event);
     // Escape closes the panel unless something inside (an open menu, say) used it.
     if (event->key() == Qt::Key_Escape && (!activeFocusItem() || !event->isAccepted())) {
-        close();
+        hidePanel();
         event->accept();
     }
 }

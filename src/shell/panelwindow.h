@@ -43,7 +43,10 @@ public:
     /// Opens (or raises) the panel at `anchor`; with none, at the last anchor or the top-right
     /// corner of the screen.
     void open(std::optional<QPoint> anchor = std::nullopt);
-    void close();
+public Q_SLOTS:
+    void hidePanel();
+
+public:
     bool isOpen() const { return isVisible(); }
 
     /// The view's load errors; empty when the panel loaded.

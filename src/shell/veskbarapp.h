@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/autostart.h"
+#include "platform/canberrasounds.h"
+#include "platform/clock.h"
+#include "platform/desktopurlopener.h"
+#include "platform/qnamhttp.h"
+#include "platform/qsettingsstore.h"
+#include "platform/qtclipboard.h"
+#include "shell/commandline.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class AppDelegate;
+class PanelWindow;
+class SingleInstance;
+class Store;
+class TrayIcon;
+
+/// The application: builds the desktop adapters, the one Store, the status item, the panel
+/// window and the hot keys, and routes what arrives from outside (tray clicks, hot keys, URLs and
+/// commands handed over by later launches) to them. Lives as long as the process.
+class VeskBarApp : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// `instance` (may be null) is the single-instance lock this process holds.
+    VeskBarApp(CommandLine commandLine, SingleInstance *instance, QObject *parent = nullptr);
+    ~VeskBarApp() override;
+
+    /// Starts everything, in order: delegate, hot keys and their toggle action, the Store, the
+    /// panel window, the status item (whose appearance sets the copy action), then this process's
+    /// own arguments on the next turn of the event loop.
+    void start();
+
+    /// Opens the panel if it is closed and closes it if it is open, as a click on the item would.
+    void toggleVeskPanel();
+
+    /// Arguments of this launch or handed over by a later one. A later launch without arguments
+    /// brings the panel up.
+    void handleArguments(const QStringList &arguments, bool fromLaterLaunch);
+
+    Store &store() const { return *m_store; }
+    PanelWindow &panel() const { return *m_panel; }
+    TrayIcon &tray() const { return *m_tray; }
+    AppDelegate &delegate() const { return *m_delegate; }
+
+private:
+    void followTrayKind();
+    void armCopyKey();
+
+    CommandLine m_commandLine;
+    SingleInstance *m_instance;
+
+    QnamHttp m_http;
+    SystemClock m_clock;
+    QSettingsStore m_settings;
+    XdgAutostart m_loginItem;
+    DesktopUrlOpener m_urlOpener;
+    QtClipboard m_clipboard;
+    CanberraSounds m_sounds;
+
+    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<Store> m_store;
+    std::unique_ptr<PanelWindow> m_panel;
+    std::unique_ptr<TrayIcon> m_tray;
+};
