@@ -464,34 +464,36 @@ Rectangle {
                 Accessible.role: Accessible.ButtonMenu
                 onClicked: footerMenu.opened ? footerMenu.close() : footerMenu.open()
 
-                VeskMenu {
+                PopupMenu {
                     id: footerMenu
                     objectName: "footerMenu"
                     x: menuButton.width - width
                     y: -height - 6
 
-                    QQC2.MenuItem {
+                    MenuEntry {
                         objectName: "loginItem"
                         text: root.store.openAtLogin ? "✓ Open at login" : "Open at login"
-                        onTriggered: root.store.toggleLogin()
-                        Accessible.name: text
-                        Accessible.onPressAction: triggered()
+                        onTriggered: {
+                            footerMenu.close()
+                            root.store.toggleLogin()
+                        }
                     }
-                    QQC2.MenuItem {
+                    MenuEntry {
                         objectName: "disconnectItem"
-                        text: "Disconnect"
                         visible: root.store.hasToken
-                        height: visible ? implicitHeight : 0
-                        onTriggered: root.store.signOut()
-                        Accessible.name: text
-                        Accessible.onPressAction: triggered()
+                        text: "Disconnect"
+                        onTriggered: {
+                            footerMenu.close()
+                            root.store.signOut()
+                        }
                     }
-                    QQC2.MenuItem {
+                    MenuEntry {
                         objectName: "quitItem"
                         text: "Quit Vesk"
-                        onTriggered: Qt.quit()
-                        Accessible.name: text
-                        Accessible.onPressAction: triggered()
+                        onTriggered: {
+                            footerMenu.close()
+                            Qt.quit()
+                        }
                     }
                 }
             }

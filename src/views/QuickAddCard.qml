@@ -173,28 +173,30 @@ Rectangle {
                     Accessible.role: Accessible.ButtonMenu
                     onClicked: candidatesMenu.opened ? candidatesMenu.close() : candidatesMenu.open()
 
-                    VeskMenu {
+                    PopupMenu {
                         id: candidatesMenu
                         objectName: "candidatesMenu"
                         y: candidatesButton.height + 2
                         x: candidatesButton.width - width
-                        font.pointSize: Pal.pt(11)
 
-                        Instantiator {
+                        Repeater {
                             model: personRow.hasCandidates ? personRow.person.candidates : []
-                            delegate: QQC2.MenuItem {
+                            delegate: MenuEntry {
                                 required property personHit modelData
                                 objectName: "candidate:" + modelData.email
                                 text: Labels.candidateLabel(modelData)
+                                font.pointSize: Pal.pt(11)
                                 onTriggered: {
-                                    card.store.setQaPersonEmail(personRow.index, modelData.email)
-                                    card.store.setQaPersonName(personRow.index, modelData.name)
+                                    // The first edit rebuilds this list, so read everything first.
+                                    const at = personRow.index
+                                    const email = modelData.email
+                                    const name = modelData.hasName ? modelData.name : ""
+                                    const store = card.store
+                                    candidatesMenu.close()
+                                    store.setQaPersonEmail(at, email)
+                                    store.setQaPersonName(at, name)
                                 }
-                                Accessible.name: text
-                                Accessible.onPressAction: triggered()
                             }
-                            onObjectAdded: (index, object) => candidatesMenu.insertItem(index, object)
-                            onObjectRemoved: (index, object) => candidatesMenu.removeItem(object)
                         }
                     }
                 }

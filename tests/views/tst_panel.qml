@@ -47,12 +47,8 @@ TestCase {
         const menu = child(panel, "footerMenu")
         mouseClick(child(panel, "menuButton"))
         tryVerify(() => menu.opened)
-        const texts = []
-        for (let i = 0; i < menu.count; ++i) {
-            const item = menu.itemAt(i)
-            if (item.visible)
-                texts.push(item.text)
-        }
+        const texts = ["loginItem", "disconnectItem", "quitItem"].map(n => child(panel, n))
+            .filter(item => item.visible).map(item => item.text)
         menu.close()
         tryVerify(() => !menu.visible)
         return texts
@@ -155,6 +151,90 @@ TestCase {
         mouseClick(child(panel, "todayButton"))
         tryCompare(label, "text", "Today")
         compare(child(panel, "todayButton").visible, false)
+    }
+
+    function test_emptyTextsAndErrors() {
+        // Today, feed failing: the error replaces the empty-day text.
+        fixture.resetServer()
+        fixture.reply("GET", "/api/today", 500, "")
+        const store = fixture.startKeepingScript(true)
+        const panel = createTemporaryObject(panelComponent, root, { store: store })
+        tryCompare(child(panel, "errorText"), "text", "Couldn't reach Vesk.")
+        verify(child(panel, "errorText").visible)
+        compare(child(panel, "emptyTodayText").visible, false)
+
+        // Another day failing too: its empty text shows under the error.
+        mouseClick(child(panel, "nextDayButton"))
+        tryVerify(() => fixture.lastQuery("/api/today") === "date=2025-03-05")
+        tryVerify(() => !store.loadingDay)
+        verify(child(panel, "errorText").visible)
+        verify(child(panel, "emptyDayText").visible)
+        compare(child(panel, "emptyDayText").text, "No meetings with outside people this day.")
+        compare(child(panel, "loadingRow").visible, false)
+    }
+
+    function test_emptyTodayWithTomorrow() {
+        const panel = showPanel(true, [Feed.meeting(fixture, "t1", -60, 30, { days: 1 })])
+        const empty = child(panel, "emptyTodayText")
+        verify(empty.visible)
+        compare(empty.text, "No meetings with outside people today.")
+        const heading = child(panel, "tomorrowHeading")
+        verify(heading.visible)
+        compare(heading.text, "TOMORROW MORNING")
+        verify(child(panel, "row:t1").visible)
+
+        // Not on another day, even though tomorrow has meetings.
+        fixture.reply("GET", "/api/today", 200, Feed.feed([Feed.meeting(fixture, "t1", -60, 30)]))
+        mouseClick(child(panel, "nextDayButton"))
+        tryVerify(() => fixture.store.dayMeetings.length === 1)
+        tryVerify(() => findChild(panel, "row:t1") !== null && findChild(panel, "row:t1").visible)
+        compare(heading.visible, false)
+        compare(empty.visible, false)
+        compare(child(panel, "emptyDayText").visible, false)
+    }
+
+    function test_listScrollsPast560() {
+        const meetings = []
+        for (let i = 0; i < 14; ++i)
+            meetings.push(Feed.meeting(fixture, "m" + i, 10 + i * 20, 15))
+        const panel = showPanel(true, meetings)
+        const list = child(panel, "meetingList")
+        tryCompare(list, "height", 560)
+        verify(list.contentHeight > 560)
+        verify(panel.implicitHeight > 560)
+    }
+
+    function test_footer() {
+        fixture.resetServer()
+        fixture.reply("GET", "/api/today", 200, Feed.feed([]))
+        fixture.reply("GET", "/download/version.json", 200, { version: "99.0.1" })
+        const store = fixture.startKeepingScript(true)
+        const panel = createTemporaryObject(panelComponent, root, { store: store })
+        const update = child(panel, "updateButton")
+        tryVerify(() => update.visible)
+        compare(update.text, "Update to 99.0.1")
+        compare(update.tooltip, "A newer Vesk is ready to download")
+        mouseClick(update)
+        verify(fixture.opened()[0].endsWith("/download"), fixture.opened()[0])
+
+        const before = fixture.requestCount("/api/today")
+        mouseClick(child(panel, "refreshButton"))
+        tryVerify(() => fixture.requestCount("/api/today") === before + 1)
+
+        // Disconnect from the menu brings the sign-in screen back.
+        mouseClick(child(panel, "menuButton"))
+        const menu = child(panel, "footerMenu")
+        tryVerify(() => menu.opened)
+        const item = child(panel, "disconnectItem")
+        mouseClick(item)
+        tryVerify(() => !store.hasToken)
+        verify(child(panel, "signIn").visible)
+        compare(child(panel, "meetingList").visible, false)
+    }
+
+    function test_noUpdateButtonWithoutVersion() {
+        const panel = showPanel(true, [])
+        compare(child(panel, "updateButton").visible, false)
     }
 }
 }
