@@ -79,9 +79,11 @@ function findAll(item, name) {
             return
         if (it.objectName === name)
             found.push(it)
-        const kids = it.children || []
-        for (let i = 0; i < kids.length; ++i)
-            walk(kids[i])
+        const kids = []
+        const list = it.children || []
+        for (let i = 0; i < list.length; ++i)
+            kids.push(list[i])
+        kids.forEach(walk)
         if (it.contentItem && kids.indexOf(it.contentItem) < 0 && it.contentItem !== it)
             walk(it.contentItem)
     }
