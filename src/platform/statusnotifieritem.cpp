@@ -280,7 +280,12 @@ void StatusNotifierItem::registerWithWatcher()
     auto *pending = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();
-        if (pending->isError() || m_registered)
+        if (pending->isError()) {
+            if (!m_registered)
+                Q_EMIT unregistered();
+            return;
+        }
+        if (m_registered)
             return;
         m_registered = true;
         Q_EMIT registered();

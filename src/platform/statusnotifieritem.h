@@ -170,7 +170,7 @@ Q_SIGNALS:
     void quitRequested();
     /// The watcher accepted the item: it is on screen.
     void registered();
-    /// The watcher went away: the item is no longer on screen.
+    /// The watcher went away (or turned the item down): the item is not on screen.
     void unregistered();
 
 private:

@@ -84,7 +84,9 @@ void TrayIcon::start()
     connect(m_sni.get(), &StatusNotifierItem::unregistered, this, &TrayIcon::useFallback);
     // Without a session bus there is no status-notifier item to wait for.
     const bool watched = m_sni->start();
-    if (!watched || !StatusNotifierItem::watcherPresent())
+    if (watched && StatusNotifierItem::watcherPresent())
+        setKind(Kind::StatusNotifier); // on screen once the watcher answers
+    else
         useFallback();
 }
 

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+#include <QTest>
+#include <QVariantMap>
+
+/// A stand-in for the desktop's watcher and host, on a bus connection of its own.
+class FakeWatcher : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+
+public:
+    FakeWatcher()
+        : m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                     QStringLiteral("fake-watcher-%1").arg(++s_count)))
+    {
+        m_connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
+                                    QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+    }
+    ~FakeWatcher() override
+    {
+        m_connection.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+        m_connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        QDBusConnection::disconnectFromBus(m_connection.name());
+    }
+    bool appear() { return m_connection.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
+    bool vanish() { return m_connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
+
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList items() const { return registrations; }
+
+    /// Calls a method of the item without blocking this thread, which also serves the item.
+    QDBusMessage call(const QString &service, const QString &path, const QString &interface, const QString &method,
+                      const QVariantList &arguments = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        QDBusPendingCall pending = m_connection.asyncCall(message);
+        QElapsedTimer waited;
+        waited.start();
+        while (!pending.isFinished() && waited.elapsed() < 5000)
+            QTest::qWait(5);
+        return pending.reply();
+    }
+    QVariantMap itemProperties(const QString &service)
+    {
+        const QDBusMessage reply = call(service, QStringLiteral("/StatusNotifierItem"),
+                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"),
+                                        {QStringLiteral("org.kde.StatusNotifierItem")});
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return {};
+        return qdbus_cast<QVariantMap>(reply.arguments().at(0));
+    }
+    bool listen(const QString &service, const QString &path, const QString &interface, const QString &name,
+                const char *slot)
+    {
+        return m_connection.connect(service, path, interface, name, this, slot);
+    }
+
+    QStringList registrations;
+    QStringList labels;
+    int titleSignals = 0;
+    int toolTipSignals = 0;
+    int propertyChanges = 0;
+
+public Q_SLOTS:
+    void RegisterStatusNotifierItem(const QString &service) { registrations << service; }
+    void onLabel(const QString &label, const QString &) { labels << label; }
+    void onTitle() { ++titleSignals; }
+    void onToolTip() { ++toolTipSignals; }
+    void onPropertiesChanged(const QString &, const QVariantMap &, const QStringList &) { ++propertyChanges; }
+
+private:
+    static inline int s_count = 0;
+    QDBusConnection m_connection;
+};

@@ -1,0 +1,158 @@
+#include "platform/hotkeys.h"
+#include "platform/statusnotifieritem.h"
+#include "service/tokenstore.h"
+#include "shell/appdelegate.h"
+#include "shell/panelwindow.h"
+#include "shell/trayicon.h"
+#include "shell/veskbarapp.h"
+#include "state/appevents.h"
+#include "state/store.h"
+#include "support/scriptedserver.h"
+#include "support/testenv.h"
+
+#include "fakewatcher.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+void press(const QString &keys)
+{
+    QProcess xdotool;
+    xdotool.start(u"xdotool"_qs, {u"key"_qs, keys});
+    QVERIFY2(xdotool.waitForFinished(5000) && xdotool.exitCode() == 0, qPrintable(keys));
+}
+
+// Reads the X clipboard through another client while this process keeps serving it.
+QByteArray clipboard(const QString &target)
+{
+    QProcess xclip;
+    xclip.start(u"xclip"_qs, {u"-selection"_qs, u"clipboard"_qs, u"-o"_qs, u"-t"_qs, target});
+    QElapsedTimer waited;
+    waited.start();
+    while (xclip.state() != QProcess::NotRunning && waited.elapsed() < 5000)
+        QTest::qWait(10);
+    return xclip.readAllStandardOutput();
+}
+
+} // namespace
+
+class TestVeskBarAppX11 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempXdg> m_xdg;
+    std::unique_ptr<ScriptedServer> m_server;
+    QJsonObject m_availability;
+
+    qsizetype availabilityRequests() const { return m_server->requestsTo("/api/app/availability").size(); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_qs);
+        m_xdg = std::make_unique<TempXdg>();
+        m_server = std::make_unique<ScriptedServer>();
+        qputenv("VESK_BASE_URL", m_server->url().toString().toUtf8());
+        m_availability = QJsonDocument::fromJson(fixture(u"avail_reply.json"_qs)).object();
+        m_server->on("POST", "/api/app/availability").reply(200, fixture(u"avail_reply.json"_qs));
+        QVERIFY(TokenStore::save(u"vesk_test"_qs));
+    }
+
+    void hotKeysToggleThePanelAndCopyTimes()
+    {
+        // No watcher and no XEmbed tray on this display: the panel is an ordinary window, not
+        // shown when started at login.
+        CommandLine commandLine;
+        commandLine.autostart = true;
+        VeskBarApp app(commandLine, nullptr);
+        app.start();
+        QCOMPARE(app.tray().kind(), TrayIcon::Kind::None);
+        QVERIFY(HotKeys::shared().isRegistered(HotKeys::Toggle));
+        QCoreApplication::processEvents(); // the start-up arguments run on the next turn
+        QVERIFY(!app.panel().isOpen());
+
+        press(u"ctrl+alt+h"_qs);
+        QTRY_VERIFY(app.panel().isOpen());
+        QTRY_VERIFY(app.panel().isExposed());
+        press(u"ctrl+shift+alt+h"_qs); // another combination: nothing happens
+        press(u"ctrl+alt+h"_qs);
+        QTRY_VERIFY(!app.panel().isOpen());
+
+        const qsizetype before = availabilityRequests();
+        press(u"ctrl+alt+a"_qs);
+        QTRY_COMPARE(availabilityRequests(), before + 1);
+        QTRY_COMPARE(app.store().flash(), u"copied \u2713"_qs);
+        QCOMPARE(QString::fromUtf8(clipboard(u"UTF8_STRING"_qs)), m_availability.value(u"text"_qs).toString());
+        QCOMPARE(QString::fromUtf8(clipboard(u"text/html"_qs)), m_availability.value(u"html"_qs).toString());
+        QVERIFY(!app.panel().isOpen()); // copying leaves the panel closed
+        QTest::qWait(200);
+        QCOMPARE(availabilityRequests(), before + 1);
+    }
+
+    void commandsFromLaterLaunches()
+    {
+        CommandLine commandLine;
+        commandLine.autostart = true;
+        VeskBarApp app(commandLine, nullptr);
+        app.start();
+        QSignalSpy connected(&AppEvents::instance(), &AppEvents::veskConnected);
+
+        app.handleArguments({u"--toggle"_qs}, true);
+        QVERIFY(app.panel().isOpen());
+        app.handleArguments({u"--toggle"_qs}, true);
+        QVERIFY(!app.panel().isOpen());
+        app.handleArguments({}, true); // started again from the launcher: bring the panel up
+        QVERIFY(app.panel().isOpen());
+        app.handleArguments({}, true);
+        QVERIFY(app.panel().isOpen());
+
+        const qsizetype before = availabilityRequests();
+        app.handleArguments({u"--copy-availability"_qs}, true);
+        QTRY_COMPARE(availabilityRequests(), before + 1);
+
+        // A callback URL goes through the acceptance: without a pending sign-in it is ignored.
+        app.handleArguments({u"vesk://connect?token=vesk_other&state=AB"_qs}, true);
+        QCOMPARE(connected.count(), 0);
+        QCOMPARE(TokenStore::load(), std::optional<QString>(u"vesk_test"_qs));
+    }
+
+    void statusItemDrivesThePanel()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("needs a session bus");
+        FakeWatcher watcher;
+        QVERIFY(watcher.appear());
+        VeskBarApp app(CommandLine{}, nullptr);
+        app.start();
+        QCOMPARE(app.tray().kind(), TrayIcon::Kind::StatusNotifier);
+        QTRY_VERIFY(app.tray().statusNotifierItem()->isRegistered());
+        QCOMPARE(app.panel().mode(), PanelWindow::Mode::Popup);
+        QCoreApplication::processEvents(); // the start-up arguments run on the next turn
+        QVERIFY(!app.panel().isOpen()); // a tray item is there: no window at start-up
+
+        const QString service = app.tray().statusNotifierItem()->serviceName();
+        watcher.call(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs, u"Activate"_qs, {600, 5});
+        QTRY_VERIFY(app.panel().isOpen());
+        QVERIFY(app.panel().geometry().contains(QPoint(600, 40)));
+        watcher.call(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs, u"Activate"_qs, {600, 5});
+        QTRY_VERIFY(!app.panel().isOpen());
+
+        // The item was shown, so the copy key works; its confirmation becomes the label.
+        QVERIFY(watcher.listen(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs,
+                               u"XAyatanaNewLabel"_qs, SLOT(onLabel(QString, QString))));
+        HotKeys::shared().onCopy();
+        QTRY_VERIFY(watcher.labels.contains(u"copied \u2713"_qs));
+        const QVariantMap properties = watcher.itemProperties(service);
+        QCOMPARE(properties.value(u"XAyatanaLabel"_qs).toString(), app.store().menuTitle());
+    }
+};
+
+QTEST_MAIN(TestVeskBarAppX11)
+#include "moc_fakewatcher.cpp"
+#include "tst_veskbarapp_x11.moc"
