@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 
@@ -125,8 +126,22 @@ void TrayIcon::systemTrayActivated(int reason)
 {
     if (reason != QSystemTrayIcon::Trigger)
         return;
-    const QRect geometry = m_systemTray->geometry();
-    Q_EMIT activated(geometry.isValid() ? std::optional<QPoint>(geometry.center()) : pointerOnX11());
+    const std::optional<QPoint> anchor = iconAnchor();
+    Q_EMIT activated(anchor ? anchor : pointerOnX11());
+}
+
+std::optional<QPoint> TrayIcon::iconAnchor() const
+{
+    if (m_kind != Kind::SystemTray || !m_systemTray)
+        return std::nullopt;
+    const QRect icon = m_systemTray->geometry();
+    if (!icon.isValid())
+        return std::nullopt;
+    // The panel hangs below an icon in the upper half of the screen and stands above one in the
+    // lower half, clear of the bar even where the window manager reserves no room for it.
+    QScreen *screen = QGuiApplication::screenAt(icon.center());
+    const bool upper = !screen || icon.center().y() < screen->geometry().center().y();
+    return QPoint(icon.center().x(), upper ? icon.bottom() + 1 : icon.top() - 1);
 }
 
 void TrayIcon::setKind(Kind kind)

@@ -33,6 +33,10 @@ public:
     StatusNotifierItem *statusNotifierItem() const { return m_sni.get(); }
     QSystemTrayIcon *systemTrayIcon() const { return m_systemTray.get(); }
 
+    /// Where the XEmbed icon is: the middle of its edge that faces the screen's middle; none when
+    /// the tray does not say.
+    std::optional<QPoint> iconAnchor() const;
+
     /// The theme icon name of the installed symbolic mark; empty when it is not installed.
     static QString installedIconName();
 

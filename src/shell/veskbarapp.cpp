@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QSystemTrayIcon>
 
 namespace {
 
@@ -116,10 +115,7 @@ void VeskBarApp::followTrayKind()
 void VeskBarApp::toggleVeskPanel()
 {
     // The XEmbed icon knows where it is; otherwise the panel uses the last click point.
-    std::optional<QPoint> anchor;
-    if (m_tray->kind() == TrayIcon::Kind::SystemTray && m_tray->systemTrayIcon()->geometry().isValid())
-        anchor = m_tray->systemTrayIcon()->geometry().center();
-    m_panel->toggle(anchor);
+    m_panel->toggle(m_tray->iconAnchor());
 }
 
 void VeskBarApp::handleArguments(const QStringList &arguments, bool fromLaterLaunch)
