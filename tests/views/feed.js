@@ -95,3 +95,16 @@ function findAll(item, name) {
 function visibleAll(item, name) {
     return findAll(item, name).filter(it => it.visible)
 }
+
+// Every item under `item`, itself included.
+function descendants(item) {
+    const all = []
+    const walk = it => {
+        all.push(it)
+        const list = it.children || []
+        for (let i = 0; i < list.length; ++i)
+            walk(list[i])
+    }
+    walk(item)
+    return all
+}

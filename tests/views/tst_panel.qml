@@ -19,6 +19,20 @@ TestCase {
     name: "Panel"
     when: windowShown
 
+        // Waits until no layout of the window has a pending polish, so positions are current.
+        function settle() {
+            const top = root.Window.window ? root.Window.window.contentItem : root
+            tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
+        }
+
+        function click(item, x, y) {
+            settle()
+            if (x === undefined)
+                mouseClick(item)
+            else
+                mouseClick(item, x, y)
+        }
+
     function showPanel(signedIn, meetings) {
         fixture.resetServer()
         if (meetings !== undefined)
@@ -45,7 +59,7 @@ TestCase {
     // Opens the footer menu and reads the texts of its shown items, then closes it.
     function menuTexts(panel) {
         const menu = child(panel, "footerMenu")
-        mouseClick(child(panel, "menuButton"))
+        click(child(panel, "menuButton"))
         tryVerify(() => menu.opened)
         const texts = ["loginItem", "disconnectItem", "quitItem"].map(n => child(panel, n))
             .filter(item => item.visible).map(item => item.text)
@@ -78,7 +92,7 @@ TestCase {
         const field = child(panel, "tokenField")
         compare(field.visible, false)
         const d = child(panel, "tokenDisclosure")
-        mouseClick(child(panel, "tokenDisclosure"))
+        click(child(panel, "tokenDisclosure"))
         verify(field.visible)
         compare(field.placeholderText, "vesk_…")
         compare(field.echoMode, TextInput.Password)
@@ -102,11 +116,11 @@ TestCase {
         fixture.resetServer()
         fixture.reply("GET", "/api/today", 200, Feed.feed([]))
         const panel = showPanel(false)
-        mouseClick(child(panel, "tokenDisclosure"))
+        click(child(panel, "tokenDisclosure"))
         const field = child(panel, "tokenField")
         field.forceActiveFocus()
         type("veskabc")
-        mouseClick(child(panel, "connectButton"))
+        click(child(panel, "connectButton"))
         compare(panel.tokenInput, "")
         compare(field.text, "")
         tryVerify(() => fixture.store.hasToken)
@@ -119,9 +133,9 @@ TestCase {
 
     function test_links() {
         const panel = showPanel(false)
-        mouseClick(child(panel, "tokenDisclosure"))
-        mouseClick(child(panel, "openConnectionsButton"))
-        mouseClick(child(panel, "openPlannerButton"))
+        click(child(panel, "tokenDisclosure"))
+        click(child(panel, "openConnectionsButton"))
+        click(child(panel, "openPlannerButton"))
         const base = fixture.store.apiBase.toString()
         const opened = fixture.opened()
         compare(opened.length, 2)
@@ -138,7 +152,7 @@ TestCase {
         compare(menuTexts(panel), ["Open at login", "Disconnect", "Quit Vesk"])
 
         fixture.hold("GET", "/api/today")
-        mouseClick(child(panel, "nextDayButton"))
+        click(child(panel, "nextDayButton"))
         tryCompare(label, "text", "Wed, Mar 5")
         verify(child(panel, "todayButton").visible)
         tryVerify(() => fixture.lastQuery("/api/today") === "date=2025-03-05")
@@ -148,7 +162,7 @@ TestCase {
         compare(child(panel, "emptyDayText").visible, false)
         compare(child(panel, "emptyTodayText").visible, false)
 
-        mouseClick(child(panel, "todayButton"))
+        click(child(panel, "todayButton"))
         tryCompare(label, "text", "Today")
         compare(child(panel, "todayButton").visible, false)
     }
@@ -164,7 +178,7 @@ TestCase {
         compare(child(panel, "emptyTodayText").visible, false)
 
         // Another day failing too: its empty text shows under the error.
-        mouseClick(child(panel, "nextDayButton"))
+        click(child(panel, "nextDayButton"))
         tryVerify(() => fixture.lastQuery("/api/today") === "date=2025-03-05")
         tryVerify(() => !store.loadingDay)
         verify(child(panel, "errorText").visible)
@@ -185,7 +199,7 @@ TestCase {
 
         // Not on another day, even though tomorrow has meetings.
         fixture.reply("GET", "/api/today", 200, Feed.feed([Feed.meeting(fixture, "t1", -60, 30)]))
-        mouseClick(child(panel, "nextDayButton"))
+        click(child(panel, "nextDayButton"))
         tryVerify(() => fixture.store.dayMeetings.length === 1)
         tryVerify(() => findChild(panel, "row:t1") !== null && findChild(panel, "row:t1").visible)
         compare(heading.visible, false)
@@ -214,19 +228,19 @@ TestCase {
         tryVerify(() => update.visible)
         compare(update.text, "Update to 99.0.1")
         compare(update.tooltip, "A newer Vesk is ready to download")
-        mouseClick(update)
+        click(update)
         verify(fixture.opened()[0].endsWith("/download"), fixture.opened()[0])
 
         const before = fixture.requestCount("/api/today")
-        mouseClick(child(panel, "refreshButton"))
+        click(child(panel, "refreshButton"))
         tryVerify(() => fixture.requestCount("/api/today") === before + 1)
 
         // Disconnect from the menu brings the sign-in screen back.
-        mouseClick(child(panel, "menuButton"))
+        click(child(panel, "menuButton"))
         const menu = child(panel, "footerMenu")
         tryVerify(() => menu.opened)
         const item = child(panel, "disconnectItem")
-        mouseClick(item)
+        click(item)
         tryVerify(() => !store.hasToken)
         verify(child(panel, "signIn").visible)
         compare(child(panel, "meetingList").visible, false)

@@ -27,8 +27,7 @@ public:
     /// Forgets the script and the records, and starts a new Store.
     Q_INVOKABLE Store *start(bool signedIn)
     {
-        m_world->stop();
-        m_world->server.reset();
+        resetServer();
         return startKeepingScript(signedIn);
     }
 
@@ -44,8 +43,14 @@ public:
         return result;
     }
 
-    /// Forgets every scripted answer and recorded request.
-    Q_INVOKABLE void resetServer() { m_world->server.reset(); }
+    /// Ends the previous Store, then forgets every scripted answer and recorded request, so nothing
+    /// the previous test sent is counted in the next.
+    Q_INVOKABLE void resetServer()
+    {
+        m_world->stop();
+        QCoreApplication::processEvents();
+        m_world->server.reset();
+    }
 
     /// Scripts the next answer of a route; a JS object or array body is sent as JSON.
     Q_INVOKABLE void reply(const QString &method, const QString &path, int status, const QJSValue &body,
@@ -73,6 +78,15 @@ public:
     {
         const auto requests = m_world->server.requestsTo(path.toUtf8());
         return requests.isEmpty() ? QString() : QString::fromUtf8(requests.last().rawQuery);
+    }
+
+    /// The raw queries of every request to a path, in order.
+    Q_INVOKABLE QStringList queries(const QString &path) const
+    {
+        QStringList result;
+        for (const RecordedRequest &request : m_world->server.requestsTo(path.toUtf8()))
+            result.append(QString::fromUtf8(request.rawQuery));
+        return result;
     }
 
     /// The JSON body of the last request to a path.

@@ -21,6 +21,20 @@ Item {
         name: "QuickAdd"
         when: windowShown
 
+        // Waits until no layout of the window has a pending polish, so positions are current.
+        function settle() {
+            const top = root.Window.window ? root.Window.window.contentItem : root
+            tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
+        }
+
+        function click(item, x, y) {
+            settle()
+            if (x === undefined)
+                mouseClick(item)
+            else
+                mouseClick(item, x, y)
+        }
+
         function child(item, name) {
             const found = findChild(item, name)
             verify(found, "no item named " + name)
@@ -40,7 +54,7 @@ Item {
             const store = fixture.startKeepingScript(true)
             const bar = createTemporaryObject(barComponent, root, { store: store })
             const field = child(bar, "quickAddField")
-            mouseClick(field)
+            click(field)
             type("ivo and rena tomorrow")
             compare(store.qaText, "ivo and rena tomorrow")
             keyClick(Qt.Key_Return)
@@ -87,7 +101,7 @@ Item {
             fixture.hold("POST", "/api/app/quick-add/create")
             const main = child(bar, "mainButton")
             verify(main.enabled)
-            mouseClick(main)
+            click(main)
             tryVerify(() => fixture.store.qaBusy)
             compare(main.enabled, false)
             verify(child(bar, "quickAddSpinner").visible)
@@ -104,9 +118,9 @@ Item {
             keyClick(Qt.Key_Delete)
             type("Kickoff")
             compare(fixture.store.qaDraft.title, "Kickoff")
-            mouseClick(child(bar, "conference:zoom"))
+            click(child(bar, "conference:zoom"))
             compare(fixture.store.qaDraft.conference, "zoom")
-            mouseClick(child(bar, "mainButton"))
+            click(child(bar, "mainButton"))
             tryVerify(() => !fixture.store.hasQaDraft)
             const sent = fixture.lastBody("/api/app/quick-add/create")
             compare(sent.title, "Kickoff")
@@ -124,7 +138,7 @@ Item {
             verify(child(bar, "conference:meet").visible)
             verify(child(bar, "conference:none").visible)
             verify(child(bar, "conference:meet").checked)
-            mouseClick(child(bar, "conference:none"))
+            click(child(bar, "conference:none"))
             compare(fixture.store.qaDraft.conference, "none")
             verify(child(bar, "conference:none").checked)
             compare(child(bar, "conference:meet").checked, false)
@@ -157,13 +171,13 @@ Item {
             compare(child(third, "candidatesButton").visible, false)
 
             // The menu lists the candidates; the name-less one is labelled by its address.
-            mouseClick(child(first, "candidatesButton"))
+            click(child(first, "candidatesButton"))
             const menu = child(first, "candidatesMenu")
             tryVerify(() => menu.opened)
             compare(child(menu.contentItem, "candidate:rena@acme.io").text, "Rena Ortiz  ·  rena@acme.io")
             const pick = child(menu.contentItem, "candidate:r.berg@berg.dk")
             compare(pick.text, "r.berg@berg.dk  ·  r.berg@berg.dk")
-            mouseClick(pick)
+            click(pick)
             tryVerify(() => !menu.visible)
             const person = fixture.store.qaDraft.people[0]
             compare(person.email, "r.berg@berg.dk")
@@ -173,10 +187,10 @@ Item {
             compare(child(first, "personEmail").text, "r.berg@berg.dk")
 
             // Choosing for the second person fills in both fields.
-            mouseClick(child(second, "candidatesButton"))
+            click(child(second, "candidatesButton"))
             const secondMenu = child(second, "candidatesMenu")
             tryVerify(() => secondMenu.opened)
-            mouseClick(child(secondMenu.contentItem, "candidate:nils@fjord.no"))
+            click(child(secondMenu.contentItem, "candidate:nils@fjord.no"))
             tryCompare(child(second, "personName"), "text", "Nils Berg")
             compare(fixture.store.qaDraft.people[1].email, "nils@fjord.no")
             compare(child(second, "candidatesButton").text, "Not them?")
@@ -194,7 +208,7 @@ Item {
             compare(main.enabled, false)
             const row = personRow(bar, 1)
             const field = child(row, "addressField")
-            mouseClick(field)
+            click(field)
             type("i")
             verify(field.visible, "the field stays after one character")
             compare(fixture.store.qaDraft.people[1].hasEmail, false)
@@ -223,7 +237,7 @@ Item {
             const bar = showDraft(Feed.draft({ people: [Feed.person("Ivo", null, null)] }))
             const row = personRow(bar, 0)
             const field = child(row, "addressField")
-            mouseClick(field)
+            click(field)
             type("  ")
             keyClick(Qt.Key_Tab)
             compare(fixture.store.qaDraft.people[0].hasEmail, false)
@@ -233,7 +247,7 @@ Item {
 
         function test_cancelKeepsTheSentence() {
             const bar = showDraft(Feed.draft())
-            mouseClick(child(bar, "cancelButton"))
+            click(child(bar, "cancelButton"))
             compare(fixture.store.hasQaDraft, false)
             compare(fixture.store.qaText, "ivo and rena tomorrow")
             compare(child(bar, "quickAddCard").visible, false)
@@ -244,7 +258,7 @@ Item {
             const bar = showDraft(Feed.draft({ when: null, durationMin: 45,
                                               people: [Feed.person("Rena", "Rena Ortiz", "rena@acme.io")] }))
             fixture.reply("POST", "/api/app/availability", 200, { text: "Tue 10:00" }, 200)
-            mouseClick(child(bar, "mainButton"))
+            click(child(bar, "mainButton"))
             tryVerify(() => !fixture.store.hasQaDraft)
             compare(fixture.store.qaText, "")
             compare(child(bar, "quickAddField").text, "")

@@ -19,6 +19,28 @@ Item {
         name: "Rows"
         when: windowShown
 
+        // Waits until no layout of the window has a pending polish, so positions are current.
+        function settle() {
+            const top = root.Window.window ? root.Window.window.contentItem : root
+            tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
+        }
+
+        function click(item, x, y) {
+            settle()
+            // No row may be in its open or close animation.
+            const top = root.Window.window ? root.Window.window.contentItem : root
+            for (const clip of Feed.findAll(top, "actionClip")) {
+                const area = clip.children[0]
+                tryVerify(() => !clip.visible || Math.abs(clip.implicitHeight - area.implicitHeight - 14) < 0.5, 3000,
+                          "rows settle")
+            }
+            settle()
+            if (x === undefined)
+                mouseClick(item)
+            else
+                mouseClick(item, x, y)
+        }
+
         // A panel on a fresh Store whose first feed holds `meetings`.
         function showPanel(meetings) {
             fixture.resetServer()
@@ -47,12 +69,12 @@ Item {
         // Clicks a row's header and waits for its toggle animation to end.
         function clickHeader(panel, id) {
             const r = row(panel, id)
-            mouseClick(child(r, "rowHeader"), 140, 10)
-            settle(r)
+            click(child(r, "rowHeader"), 140, 10)
+            settleRow(r)
         }
 
         // Waits until a row's action area has its full height (or none, closed).
-        function settle(r) {
+        function settleRow(r) {
             const clip = child(r, "actionClip")
             const area = child(r, "actionArea")
             tryVerify(() => r.isOpen ? Math.abs(clip.height - area.implicitHeight - 14) < 0.5 : !clip.visible,
@@ -144,7 +166,7 @@ Item {
             if (data.join) {
                 compare(join.tint, data.tint === "green" ? Pal.green : Pal.violet)
                 verify(join.filled)
-                mouseClick(join)
+                click(join)
                 compare(fixture.opened(), ["https://meet.example/abc"])
                 compare(panel.expanded, "", "Join does not open the row")
             }
@@ -157,7 +179,7 @@ Item {
             verify(child(r, "chevron").visible)
             clickHeader(panel, "a")
             // "Copy link" still copies the raw text.
-            mouseClick(child(r, "copyLinkButton"))
+            click(child(r, "copyLinkButton"))
             compare(fixture.copiedTexts(), ["https://meet example/a b"])
         }
 
@@ -202,8 +224,8 @@ Item {
             })])
             clickHeader(panel, "a")
             const r = row(panel, "a")
-            mouseClick(child(r, "emailButton"))
-            mouseClick(child(r, "openInVeskButton"))
+            click(child(r, "emailButton"))
+            click(child(r, "openInVeskButton"))
             const opened = fixture.opened()
             compare(opened[0], "mailto:r@x.io,i@x.io")
             compare(opened[1].replace(/\/$/, ""), fixture.store.apiBase.toString().replace(/\/$/, ""))
@@ -218,7 +240,7 @@ Item {
             clickHeader(panel, "a")
             const r = row(panel, "a")
             compare(child(r, "draftCard").visible, false)
-            mouseClick(child(r, "draftButton"))
+            click(child(r, "draftButton"))
             // While the request runs: "Working…", and the buttons stay enabled.
             tryVerify(() => child(r, "workingText").visible)
             verify(child(r, "draftButton").enabled)
@@ -228,11 +250,11 @@ Item {
             compare(child(r, "draftSubject").text, "Next steps & notes")
             compare(child(r, "draftBody").text, "Hi Rena,\nthanks!")
             compare(child(r, "draftNote").text, "Based on: call notes")
-            settle(r)
+            settleRow(r)
 
-            mouseClick(child(r, "copyDraftButton"))
+            click(child(r, "copyDraftButton"))
             compare(fixture.copiedTexts(), ["Subject: Next steps & notes\n\nHi Rena,\nthanks!"])
-            mouseClick(child(r, "openInMailButton"))
+            click(child(r, "openInMailButton"))
             compare(fixture.opened(), ["mailto:r@x.io?subject=Next%20steps%20%26%20notes&body=Hi%20Rena%2C%0Athanks%21"])
         }
 
@@ -241,7 +263,7 @@ Item {
             fixture.reply("POST", "/api/app/meetings/a/propose", 200, { error: "No open times this week." })
             clickHeader(panel, "a")
             const r = row(panel, "a")
-            mouseClick(child(r, "proposeButton"))
+            click(child(r, "proposeButton"))
             tryCompare(child(r, "actionErrorText"), "text", "No open times this week.")
             verify(child(r, "actionErrorText").visible)
             compare(child(r, "draftCard").visible, false)
