@@ -284,7 +284,7 @@ Rectangle {
                     Pill {
                         objectName: "connectButton"
                         text: "Connect"
-                        tint: Pal.violet2
+                        tint: Pal.dim
                         font.pointSize: Pal.pt(11)
                         enabled: root.tokenInput !== ""
                         onClicked: {
