@@ -168,7 +168,7 @@ Rectangle {
             }
             Text {
                 Layout.fillWidth: true
-                text: "Sign in once in your browser and this Mac picks it up automatically."
+                text: "Sign in once in your browser and this computer picks it up automatically."
                 font.pointSize: Pal.pt(12)
                 color: Pal.muted
                 wrapMode: Text.Wrap
