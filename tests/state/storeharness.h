@@ -4,9 +4,7 @@
 #include "platform/qnamhttp.h"
 #include "service/tokenstore.h"
 #include "state/store.h"
-#include "support/fakeplatform.h"
-#include "support/scriptedserver.h"
-#include "support/testenv.h"
+#include "support/storeworld.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
@@ -15,42 +13,20 @@
 
 #include <memory>
 
-/// A Store on the real HTTP stack against a scripted server, with private XDG folders, a clock the
-/// test moves and recording desktop doubles. Unscripted routes answer 404, so the start-up update
-/// check changes nothing unless a test scripts it.
-struct StoreHarness
+/// The Store world with a fixed local morning and helpers for the feed and release routes.
+struct StoreHarness : StoreWorld
 {
     StoreHarness()
     {
         // A fixed local morning; the zone is set per test executable.
         clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0));
-        settings.values.insert(QStringLiteral("didSetLoginDefault"), true);
         // The token cache is process-wide: start every Store from "no token".
         TokenStore::save(std::nullopt);
     }
 
-    ~StoreHarness() { stop(); }
-
     void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(TokenStore::save(token)); }
 
-    Store &start()
-    {
-        store =
-            std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboard, sounds,
-                                             server.url(), QUrl(QStringLiteral("https://app.vesk.example"))});
-        return *store;
-    }
-
-    /// Ends every request in flight and lets the waiting operations finish before the Store goes.
-    void stop()
-    {
-        if (!store)
-            return;
-        http.abortAll();
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        store.reset();
-    }
+    Store &start() { return makeStore(clipboard); }
 
     /// Runs an awaitable Store operation to its end.
     static void run(QCoro::Task<> task) { QCoro::waitFor(std::move(task)); }
@@ -69,17 +45,6 @@ struct StoreHarness
     {
         return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/download/version.json"));
     }
-
-    TempXdg xdg;
-    ScriptedServer server;
-    QnamHttp http;
-    FakeClock clock;
-    FakeSettings settings;
-    FakeLoginItem loginItem;
-    FakeUrlOpener urlOpener;
-    FakeClipboard clipboard;
-    FakeSounds sounds;
-    std::unique_ptr<Store> store;
 };
 
 /// A meeting starting at `start` (local time) and lasting `minutes`.

@@ -112,17 +112,19 @@ Item {
             type("re")
             tryCompare(child(bar, "hitList"), "visible", true)
             compare(fixture.lastQuery("/api/app/people"), "q=re")
-            compare(fixture.queries("/api/app/people"), ["q=r", "q=re"], "one search per keystroke")
+            // Searches of an earlier test may still arrive first; the last two are this field's.
+            compare(fixture.queries("/api/app/people").slice(-2), ["q=r", "q=re"], "one search per keystroke")
             const names = shownHits(bar)
             compare(names.length, 5)
             compare(names[0], "rena.team")
             compare(names[1], "Person 1")
 
             // Emptying the field hides the list, but the empty search is still sent.
+            const sent = fixture.requestCount("/api/app/people")
             keyClick(Qt.Key_Backspace)
             keyClick(Qt.Key_Backspace)
             compare(child(bar, "hitList").visible, false)
-            tryVerify(() => fixture.requestCount("/api/app/people") === 4)
+            tryVerify(() => fixture.requestCount("/api/app/people") === sent + 2)
             compare(fixture.lastQuery("/api/app/people"), "q=")
 
             // Choosing the name-less hit: the chip reads "for " and the full address.

@@ -4,9 +4,7 @@
 #include "service/tokenstore.h"
 #include "state/store.h"
 
-#include "support/fakeplatform.h"
-#include "support/scriptedserver.h"
-#include "support/testenv.h"
+#include "support/storeworld.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -14,19 +12,12 @@
 
 #include <memory>
 
-/// Everything a panel needs to run for real: a Store on the real HTTP stack against a scripted
-/// server, private XDG folders for the token file, a clock fixed at 10:00 on a Tuesday and the
-/// recording desktop doubles. Create it once the application exists.
-class ViewWorld
+/// Everything a panel needs to run for real: the Store world with a clock fixed at 10:00 on a
+/// Tuesday. Create it once the application exists.
+class ViewWorld : public StoreWorld
 {
 public:
-    ViewWorld()
-    {
-        settings.values.insert(QStringLiteral("didSetLoginDefault"), true);
-        clock.current = morning();
-    }
-
-    ~ViewWorld() { stop(); }
+    ViewWorld() { clock.current = morning(); }
 
     /// 10:00 local time on the day the views are shown.
     static QDateTime morning() { return QDateTime(QDate(2025, 3, 4), QTime(10, 0)); }
@@ -44,36 +35,13 @@ public:
         stop();
         clock.current = morning();
         TokenStore::save(signedIn ? std::optional<QString>(QStringLiteral("vesk_test")) : std::nullopt);
-        store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboard, sounds,
-                                                 server.url(), QUrl(QStringLiteral("https://app.vesk.example"))});
-        store->setFlashDuration(std::chrono::milliseconds(100));
-        return *store;
-    }
-
-    /// Lets every request in flight end before the Store goes.
-    void stop()
-    {
-        if (!store)
-            return;
-        http.abortAll();
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        store.reset();
+        Store &started = makeStore(clipboard);
+        started.setFlashDuration(std::chrono::milliseconds(100));
+        return started;
     }
 
     ScriptedServer::Answer &on(const char *method, const QByteArray &path)
     {
         return server.on(QByteArray(method), path);
     }
-
-    TempXdg xdg;
-    ScriptedServer server;
-    QnamHttp http;
-    FakeClock clock;
-    FakeSettings settings;
-    FakeLoginItem loginItem;
-    FakeUrlOpener urlOpener;
-    FakeClipboard clipboard;
-    FakeSounds sounds;
-    std::unique_ptr<Store> store;
 };
