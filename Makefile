@@ -1,4 +1,4 @@
-# The two everyday commands: `make demo` and `make test`. Both install what is missing first.
+# Everyday commands; each installs what is missing first.
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
