@@ -1,5 +1,8 @@
 #include "platform/hotkeys.h"
 
+#include "platform/portalshortcuts.h"
+
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QMetaObject>
 
@@ -29,14 +32,14 @@ xcb_window_t rootWindow(xcb_connection_t *c)
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
+} // namespace
+
 // X11 grabs from an XWayland client see keys only while one of its own windows has focus, so a
 // Wayland session gets no grabs.
-bool isWaylandSession()
+bool HotKeys::isWaylandSession()
 {
     return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland";
 }
-
-} // namespace
 
 HotKeys &HotKeys::shared()
 {
@@ -68,9 +71,12 @@ void HotKeys::install()
     if (m_installed)
         return;
     m_installed = true;
-    xcb_connection_t *c = isWaylandSession() ? nullptr : x11Connection();
+    const bool wayland = waylandSession();
+    xcb_connection_t *c = wayland ? nullptr : x11Connection();
     if (!c) {
         m_refs = {{Toggle, {}}, {Copy, {}}};
+        if (wayland)
+            installPortal();
         return;
     }
     QCoreApplication::instance()->installNativeEventFilter(this);
@@ -115,8 +121,19 @@ bool HotKeys::grabX11(quint32 id, quint32 keysym)
     return ok;
 }
 
+void HotKeys::installPortal()
+{
+    m_portal = new PortalShortcuts(QDBusConnection::sessionBus(), this);
+    connect(m_portal, &PortalShortcuts::activated, this, [this](const QString &shortcut) {
+        pressed(shortcut == PortalShortcuts::ToggleId ? Toggle : Copy);
+    });
+    m_portal->start();
+}
+
 bool HotKeys::isRegistered(quint32 id) const
 {
+    if (m_portal)
+        return (id == Toggle || id == Copy) && m_portal->isBound(id == Toggle ? PortalShortcuts::ToggleId : PortalShortcuts::CopyId);
     for (const Registration &r : m_refs) {
         if (r.id == id)
             return !r.keycodes.isEmpty();

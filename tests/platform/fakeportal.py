@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""A stand-in for the desktop portal's global shortcuts on the session bus.
+
+It records every portal call, answers each through a Request object's Response signal as the
+real portal does, and emits Activated when the test asks for it through the "test.Control"
+interface. Options:
+  --bound           ListShortcuts reports both shortcuts as bound already
+  --refuse-bind     BindShortcuts answers with response code 2
+  --no-shortcuts    the portal object offers no GlobalShortcuts interface at all
+"""
+import json
+import sys
+
+import dbus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+PATH = "/org/freedesktop/portal/desktop"
+SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
+REGISTRY = "org.freedesktop.host.portal.Registry"
+CONTROL = "test.Control"
+
+options = set(sys.argv[1:])
+calls = []
+
+
+def plain(value):
+    """D-Bus values as JSON-friendly Python values."""
+    if isinstance(value, dict):
+        return {str(k): plain(v) for k, v in value.items()}
+    if isinstance(value, (list, tuple)):
+        return [plain(v) for v in value]
+    if isinstance(value, (bool, dbus.Boolean)):
+        return bool(value)
+    if isinstance(value, (int, dbus.UInt32, dbus.UInt64, dbus.Int32, dbus.Int64)):
+        return int(value)
+    return str(value)
+
+
+def vardict(d):
+    return dbus.Dictionary(d, signature="sv")
+
+
+def shortcut_list(entries):
+    return dbus.Array([dbus.Struct((i, vardict(p))) for i, p in entries], signature="(sa{sv})")
+
+
+class Request(dbus.service.Object):
+    @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
+    def Response(self, code, results):
+        pass
+
+
+class Desktop(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, PATH)
+        self.bus = bus
+        self.session = ""
+
+    def answer(self, sender, opts, code, results):
+        # The request path is derived from the caller's name and token, as the caller predicts.
+        path = "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"), opts["handle_token"])
+        request = Request(self.bus, path)
+
+        def respond():
+            request.Response(dbus.UInt32(code), vardict(results))
+            request.remove_from_connection()
+            return False
+
+        GLib.idle_add(respond)
+        return dbus.ObjectPath(path)
+
+    @dbus.service.method(CONTROL, out_signature="s")
+    def Calls(self):
+        return json.dumps(calls)
+
+    @dbus.service.method(CONTROL, out_signature="s")
+    def Session(self):
+        return self.session
+
+
+class ShortcutsDesktop(Desktop):
+    @dbus.service.method(CONTROL, in_signature="os")
+    def Activate(self, session, shortcut):
+        self.Activated(session, shortcut, dbus.UInt64(1234), vardict({}))
+
+    @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
+    def Activated(self, session, shortcut, timestamp, opts):
+        pass
+
+    @dbus.service.method(REGISTRY, in_signature="sa{sv}")
+    def Register(self, app_id, opts):
+        calls.append({"method": "Register", "app_id": plain(app_id)})
+
+    @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
+    def CreateSession(self, opts, sender=None):
+        calls.append({"method": "CreateSession", "options": plain(opts)})
+        self.session = "%s/session/%s/%s" % (PATH, sender[1:].replace(".", "_"), opts["session_handle_token"])
+        # Sent as a string, as real portals do.
+        return self.answer(sender, opts, 0, {"session_handle": dbus.String(self.session)})
+
+    @dbus.service.method(SHORTCUTS, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
+    def ListShortcuts(self, session, opts, sender=None):
+        calls.append({"method": "ListShortcuts", "session": plain(session)})
+        bound = []
+        if "--bound" in options:
+            bound = [("toggle-panel", {"trigger_description": "Ctrl+Alt+H"}),
+                     ("copy-availability", {"trigger_description": "Ctrl+Alt+A"})]
+        return self.answer(sender, opts, 0, {"shortcuts": shortcut_list(bound)})
+
+    @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
+    def BindShortcuts(self, session, shortcuts, parent, opts, sender=None):
+        calls.append({"method": "BindShortcuts", "session": plain(session), "shortcuts": plain(shortcuts),
+                      "parent": plain(parent)})
+        if "--refuse-bind" in options:
+            return self.answer(sender, opts, 2, {})
+        return self.answer(sender, opts, 0, {"shortcuts": shortcut_list([(i, p) for i, p in shortcuts])})
+
+
+def main():
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    portal = (Desktop if "--no-shortcuts" in options else ShortcutsDesktop)(bus)
+    name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus, do_not_queue=True)
+    print("ready", flush=True)
+    GLib.MainLoop().run()
+    del portal, name
+
+
+if __name__ == "__main__":
+    main()
