@@ -1,7 +1,5 @@
 #include "model/jsonreader.h"
 
-#include "model/isodate.h"
-
 void JsonReader::nest(const QString &prefix)
 {
     if (!m_failed)
@@ -114,17 +112,6 @@ QJsonObject JsonReader::object(const QJsonValue &v, const QString &path)
         return {};
     }
     return v.toObject();
-}
-
-QDateTime JsonReader::date(const QJsonObject &o, QLatin1StringView key)
-{
-    const QString raw = text(o, key);
-    if (m_failed)
-        return {};
-    if (auto instant = parseInternetDateTime(raw))
-        return *instant;
-    fail(QString(key), raw);
-    return {};
 }
 
 QStringList JsonReader::textArray(const QJsonObject &o, QLatin1StringView key)

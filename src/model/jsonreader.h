@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -27,8 +27,25 @@ public:
     qint64 integer(const QJsonObject &o, QLatin1StringView key);
     QJsonArray array(const QJsonObject &o, QLatin1StringView key);
     QJsonObject object(const QJsonValue &v, const QString &path);
-    QDateTime date(const QJsonObject &o, QLatin1StringView key);
     QStringList textArray(const QJsonObject &o, QLatin1StringView key);
+
+    /// A required array of objects, each read by `decode(reader, object)`; a failure inside an
+    /// element is reported under "key[index]".
+    template<typename T, typename Decode>
+    QList<T> objectArray(const QJsonObject &o, QLatin1StringView key, Decode decode)
+    {
+        const QJsonArray values = array(o, key);
+        QList<T> out;
+        out.reserve(values.size());
+        for (qsizetype i = 0; i < values.size() && !m_failed; ++i) {
+            const QJsonObject element = object(values.at(i), QString());
+            if (!m_failed)
+                out.append(decode(*this, element));
+            if (m_failed)
+                nest(QStringLiteral("%1[%2]").arg(key).arg(i));
+        }
+        return out;
+    }
 
 private:
     QJsonValue required(const QJsonObject &o, QLatin1StringView key, QJsonValue::Type type);

@@ -24,14 +24,7 @@ QAPerson QAPerson::decode(JsonReader &reader, const QJsonObject &object)
     person.query = reader.text(object, "query"_L1);
     person.name = reader.optionalText(object, "name"_L1);
     person.email = reader.optionalText(object, "email"_L1);
-    const QJsonArray candidates = reader.array(object, "candidates"_L1);
-    person.candidates.reserve(candidates.size());
-    for (qsizetype i = 0; i < candidates.size() && !reader.failed(); ++i) {
-        const QJsonObject candidate = reader.object(candidates.at(i), QString());
-        if (!reader.failed())
-            person.candidates.append(PersonHit::decode(reader, candidate));
-        reader.nest(u"candidates[%1]"_s.arg(i));
-    }
+    person.candidates = reader.objectArray<PersonHit>(object, "candidates"_L1, &PersonHit::decode);
     return person;
 }
 
@@ -58,14 +51,7 @@ std::optional<QADraft> QADraft::fromJson(const QJsonObject &object)
     if (!r.failed() && (duration < std::numeric_limits<int>::min() || duration > std::numeric_limits<int>::max()))
         r.fail(u"durationMin"_s, u"Number %1 is out of range."_s.arg(duration));
     draft.durationMin = static_cast<int>(duration);
-    const QJsonArray people = r.array(object, "people"_L1);
-    draft.people.reserve(people.size());
-    for (qsizetype i = 0; i < people.size() && !r.failed(); ++i) {
-        const QJsonObject person = r.object(people.at(i), QString());
-        if (!r.failed())
-            draft.people.append(QAPerson::decode(r, person));
-        r.nest(u"people[%1]"_s.arg(i));
-    }
+    draft.people = r.objectArray<QAPerson>(object, "people"_L1, &QAPerson::decode);
     draft.conference = r.text(object, "conference"_L1);
     draft.location = r.optionalText(object, "location"_L1);
     draft.conflicts = r.textArray(object, "conflicts"_L1);

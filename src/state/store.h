@@ -336,6 +336,8 @@ private:
     void setActionError(const QString &id, std::optional<QString> text);
     void setComposed(const QString &id, Composed composed);
     void setQaDraft(std::optional<QADraft> draft);
+    /// Sets one optional text of a draft person; an empty text clears it.
+    void editQaPerson(int index, std::optional<QString> QAPerson::*field, const QString &text);
     /// Sets `flash` and starts the task that clears it.
     void showFlash(QString text);
     QCoro::Task<> clearFlashTask();

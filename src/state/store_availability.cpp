@@ -6,7 +6,6 @@
 #include "service/endpoints.h"
 #include "service/messages.h"
 
-#include <QJsonArray>
 #include <QPointer>
 #include <QRegularExpression>
 
@@ -41,15 +40,7 @@ std::optional<QList<PersonHit>> decodePeople(const QByteArray &body)
     if (!object)
         return std::nullopt;
     JsonReader r;
-    const QJsonArray list = r.array(*object, "people"_L1);
-    QList<PersonHit> hits;
-    hits.reserve(list.size());
-    for (qsizetype i = 0; i < list.size() && !r.failed(); ++i) {
-        const QJsonObject hit = r.object(list.at(i), QString());
-        if (!r.failed())
-            hits.append(PersonHit::decode(r, hit));
-        r.nest(u"people[%1]"_s.arg(i));
-    }
+    QList<PersonHit> hits = r.objectArray<PersonHit>(*object, "people"_L1, &PersonHit::decode);
     if (r.failed())
         return std::nullopt;
     return hits;

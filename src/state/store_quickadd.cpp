@@ -62,25 +62,24 @@ void Store::setQaConference(const QString &conference)
 
 void Store::setQaPersonName(int index, const QString &name)
 {
-    if (!m_qaDraft || index < 0 || index >= m_qaDraft->people.size())
-        return;
-    const std::optional<QString> value = name.isEmpty() ? std::nullopt : std::optional<QString>(name);
-    if (m_qaDraft->people.at(index).name == value)
-        return;
-    QADraft draft = *m_qaDraft;
-    draft.people[index].name = value;
-    setQaDraft(std::move(draft));
+    editQaPerson(index, &QAPerson::name, name);
 }
 
 void Store::setQaPersonEmail(int index, const QString &email)
 {
+    editQaPerson(index, &QAPerson::email, email);
+}
+
+void Store::editQaPerson(int index, std::optional<QString> QAPerson::*field, const QString &text)
+{
     if (!m_qaDraft || index < 0 || index >= m_qaDraft->people.size())
         return;
-    const std::optional<QString> value = email.isEmpty() ? std::nullopt : std::optional<QString>(email);
-    if (m_qaDraft->people.at(index).email == value)
+    // An empty text means the field holds nothing.
+    const std::optional<QString> value = text.isEmpty() ? std::nullopt : std::optional<QString>(text);
+    if (m_qaDraft->people.at(index).*field == value)
         return;
     QADraft draft = *m_qaDraft;
-    draft.people[index].email = value;
+    draft.people[index].*field = value;
     setQaDraft(std::move(draft));
 }
 
