@@ -57,22 +57,15 @@ void VeskBarApp::start()
     m_store = std::make_unique<Store>(Services{m_http, m_clock, m_settings, m_loginItem, m_urlOpener, m_clipboard,
                                                m_sounds, Endpoints::apiBase(), Endpoints::webUrl()});
 
-    m_panel = std::make_unique<PanelWindow>(*m_store, PanelWindow::Mode::Popup);
-
     m_tray = std::make_unique<TrayIcon>();
     m_tray->setTitle(m_store->menuTitle());
     connect(m_store.get(), &Store::menuTitleChanged, this, [this] { m_tray->setTitle(m_store->menuTitle()); });
-    connect(m_tray.get(), &TrayIcon::activated, this, [this](std::optional<QPoint> anchor) { m_panel->toggle(anchor); });
-    connect(m_tray.get(), &TrayIcon::openRequested, this, [this] { m_panel->open(); });
+    connect(m_tray.get(), &TrayIcon::activated, this, [this](std::optional<QPoint> anchor) { panel().toggle(anchor); });
+    connect(m_tray.get(), &TrayIcon::openRequested, this, [this] { panel().open(); });
     connect(m_tray.get(), &TrayIcon::quitRequested, QCoreApplication::instance(), &QCoreApplication::quit,
             Qt::QueuedConnection);
     connect(m_tray.get(), &TrayIcon::shown, this, &VeskBarApp::armCopyKey);
     connect(m_tray.get(), &TrayIcon::kindChanged, this, &VeskBarApp::followTrayKind);
-    // Without any tray the panel window stands in for the item.
-    connect(m_panel.get(), &PanelWindow::firstShown, this, [this] {
-        if (m_tray->kind() == TrayIcon::Kind::None)
-            armCopyKey();
-    });
     m_tray->start();
     followTrayKind();
 
@@ -82,18 +75,13 @@ void VeskBarApp::start()
         m_instance->listen();
     }
 
-    QStringList own = m_commandLine.urls;
-    if (m_commandLine.toggle)
-        own << u"--toggle"_qs;
-    if (m_commandLine.copyAvailability)
-        own << u"--copy-availability"_qs;
     const bool showWindow = m_tray->kind() == TrayIcon::Kind::None && !m_commandLine.autostart;
     QMetaObject::invokeMethod(
         this,
-        [this, own, showWindow] {
+        [this, showWindow] {
             if (showWindow)
-                m_panel->open();
-            handleArguments(own, false);
+                panel().open();
+            handleCommandLine(m_commandLine, false);
         },
         Qt::QueuedConnection);
 }
@@ -106,39 +94,51 @@ void VeskBarApp::armCopyKey()
     };
 }
 
+PanelWindow &VeskBarApp::panel()
+{
+    if (!m_panel) {
+        m_panel = std::make_unique<PanelWindow>(*m_store, panelIsPopup() ? PanelWindow::Mode::Popup
+                                                                          : PanelWindow::Mode::Window);
+        // Without any tray the panel window stands in for the item.
+        connect(m_panel.get(), &PanelWindow::firstShown, this, [this] {
+            if (m_tray->kind() == TrayIcon::Kind::None)
+                armCopyKey();
+        });
+    }
+    return *m_panel;
+}
+
+bool VeskBarApp::panelIsPopup() const
+{
+    return canPlaceWindows() && m_tray->kind() != TrayIcon::Kind::None;
+}
+
 void VeskBarApp::followTrayKind()
 {
-    const bool popup = canPlaceWindows() && m_tray->kind() != TrayIcon::Kind::None;
-    m_panel->setMode(popup ? PanelWindow::Mode::Popup : PanelWindow::Mode::Window);
+    if (m_panel)
+        m_panel->setMode(panelIsPopup() ? PanelWindow::Mode::Popup : PanelWindow::Mode::Window);
 }
 
 void VeskBarApp::toggleVeskPanel()
 {
     // The XEmbed icon knows where it is; otherwise the panel uses the last click point.
-    m_panel->toggle(m_tray->iconAnchor());
+    panel().toggle(m_tray->iconAnchor());
 }
 
 void VeskBarApp::handleArguments(const QStringList &arguments, bool fromLaterLaunch)
 {
-    QStringList urls;
-    bool toggle = false;
-    bool copy = false;
-    bool autostart = false;
-    for (const QString &argument : arguments) {
-        if (argument == u"--toggle")
-            toggle = true;
-        else if (argument == u"--copy-availability")
-            copy = true;
-        else if (argument == u"--autostart")
-            autostart = true;
-        else if (!argument.startsWith(u'-'))
-            urls << argument;
-    }
-    m_delegate->openUrls(urls);
-    if (toggle)
+    // The handed-over list holds the arguments without the program name.
+    handleCommandLine(CommandLine::parse(QStringList{QString()} + arguments), fromLaterLaunch);
+}
+
+void VeskBarApp::handleCommandLine(const CommandLine &commandLine, bool fromLaterLaunch)
+{
+    m_delegate->openUrls(commandLine.urls);
+    if (commandLine.toggle)
         toggleVeskPanel();
-    if (copy)
+    if (commandLine.copyAvailability)
         m_store->copyForCurrent();
-    if (fromLaterLaunch && urls.isEmpty() && !toggle && !copy && !autostart)
-        m_panel->open();
+    if (fromLaterLaunch && commandLine.urls.isEmpty() && !commandLine.toggle && !commandLine.copyAvailability
+        && !commandLine.autostart)
+        panel().open();
 }

@@ -43,14 +43,17 @@ public:
     /// Arguments of this launch or handed over by a later one. A later launch without arguments
     /// brings the panel up.
     void handleArguments(const QStringList &arguments, bool fromLaterLaunch);
+    void handleCommandLine(const CommandLine &commandLine, bool fromLaterLaunch);
 
     Store &store() const { return *m_store; }
-    PanelWindow &panel() const { return *m_panel; }
+    /// The panel window; its QML loads on first use, so the app stays small until then.
+    PanelWindow &panel();
     TrayIcon &tray() const { return *m_tray; }
     AppDelegate &delegate() const { return *m_delegate; }
 
 private:
     void followTrayKind();
+    bool panelIsPopup() const;
     void armCopyKey();
 
     CommandLine m_commandLine;
