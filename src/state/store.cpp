@@ -96,18 +96,16 @@ bool Store::isToday() const
 
 QList<Meeting> Store::today() const
 {
-    const QDate date = localDate(m_services.clock.now());
-    QList<Meeting> result;
-    for (const Meeting &meeting : m_meetings) {
-        if (localDate(meeting.startsAt) == date)
-            result.append(meeting);
-    }
-    return result;
+    return meetingsStartingOn(localDate(m_services.clock.now()));
 }
 
 QList<Meeting> Store::tomorrowMorning() const
 {
-    const QDate date = localDate(m_services.clock.now()).addDays(1);
+    return meetingsStartingOn(localDate(m_services.clock.now()).addDays(1));
+}
+
+QList<Meeting> Store::meetingsStartingOn(QDate date) const
+{
     QList<Meeting> result;
     for (const Meeting &meeting : m_meetings) {
         if (localDate(meeting.startsAt) == date)
@@ -368,8 +366,5 @@ void Store::setComposed(const QString &id, Composed composed)
 
 void Store::setQaDraft(std::optional<QADraft> draft)
 {
-    if (m_qaDraft == draft)
-        return;
-    m_qaDraft = std::move(draft);
-    Q_EMIT qaDraftChanged();
+    set(m_qaDraft, std::move(draft), &Store::qaDraftChanged);
 }

@@ -321,6 +321,8 @@ private:
     }
     /// Announces every derived value after one of its inputs changed.
     void announceDerived();
+    /// The meetings of the feed that start on `date` (local calendar), in feed order.
+    QList<Meeting> meetingsStartingOn(QDate date) const;
 
     void setMeetings(QList<Meeting> meetings);
     void setDay(QDateTime day);
