@@ -1,13 +1,8 @@
 #!/usr/bin/python3
-"""A stand-in for the desktop portal's global shortcuts on the session bus.
-
-It records every portal call, answers each through a Request object's Response signal as the
-real portal does, and emits Activated when the test asks for it through the "test.Control"
-interface. Options:
-  --bound           ListShortcuts reports both shortcuts as bound already
-  --refuse-bind     BindShortcuts answers with response code 2
-  --no-shortcuts    the portal object offers no GlobalShortcuts interface at all
-"""
+"""A stand-in for the desktop portal's global shortcuts on the session bus: records every call,
+answers through a Request's Response signal, and emits Activated on request ("test.Control").
+Options: --bound (both shortcuts bound already), --refuse-bind (BindShortcuts answers 2),
+--no-shortcuts (no GlobalShortcuts interface at all)."""
 import json
 import sys
 
@@ -31,10 +26,6 @@ def plain(value):
         return {str(k): plain(v) for k, v in value.items()}
     if isinstance(value, (list, tuple)):
         return [plain(v) for v in value]
-    if isinstance(value, (bool, dbus.Boolean)):
-        return bool(value)
-    if isinstance(value, (int, dbus.UInt32, dbus.UInt64, dbus.Int32, dbus.Int64)):
-        return int(value)
     return str(value)
 
 
@@ -111,8 +102,7 @@ class ShortcutsDesktop(Desktop):
 
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, opts, sender=None):
-        calls.append({"method": "BindShortcuts", "session": plain(session), "shortcuts": plain(shortcuts),
-                      "parent": plain(parent)})
+        calls.append({"method": "BindShortcuts", "session": plain(session), "shortcuts": plain(shortcuts)})
         if "--refuse-bind" in options:
             return self.answer(sender, opts, 2, {})
         return self.answer(sender, opts, 0, {"shortcuts": shortcut_list([(i, p) for i, p in shortcuts])})
@@ -123,7 +113,6 @@ def main():
     bus = dbus.SessionBus()
     portal = (Desktop if "--no-shortcuts" in options else ShortcutsDesktop)(bus)
     name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus, do_not_queue=True)
-    print("ready", flush=True)
     GLib.MainLoop().run()
     del portal, name
 

@@ -1,7 +1,5 @@
 #include "platform/qtclipboard.h"
 
-#include "state/actionsharness.h"
-
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
@@ -41,41 +39,20 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
     }
 
-    void oneEntryWithBothFormats()
-    {
-        QtClipboard clipboard;
-        clipboard.setContent(kText, kHtml);
-        const QByteArray targets = readClipboard(u"TARGETS"_s);
-        QVERIFY2(targets.contains("text/html"), targets.constData());
-        QVERIFY2(targets.contains("text/plain"), targets.constData());
-        QCOMPARE(QString::fromUtf8(readClipboard(u"text/html"_s)), kHtml);
-        QCOMPARE(QString::fromUtf8(readClipboard(u"text/plain"_s)), kText);
-        QCOMPARE(QString::fromUtf8(readClipboard(u"UTF8_STRING"_s)), kText);
-    }
-
-    void plainTextReplacesAnEarlierHtmlEntry()
+    void oneEntryWithBothFormatsThenPlainTextAlone()
     {
         QtClipboard clipboard;
         clipboard.setContent(kText, kHtml);
         QVERIFY(readClipboard(u"TARGETS"_s).contains("text/html"));
+        QCOMPARE(QString::fromUtf8(readClipboard(u"text/html"_s)), kHtml);
+        QCOMPARE(QString::fromUtf8(readClipboard(u"text/plain"_s)), kText);
+        QCOMPARE(QString::fromUtf8(readClipboard(u"UTF8_STRING"_s)), kText);
+
+        // Plain text replaces the whole earlier entry, its HTML included.
         clipboard.setContent(u"Just text"_s, QString());
         const QByteArray targets = readClipboard(u"TARGETS"_s);
         QVERIFY2(!targets.contains("text/html"), targets.constData());
         QCOMPARE(readClipboard(u"text/plain"_s), QByteArray("Just text"));
-    }
-
-    void storeCopiesOpenTimesToTheRealClipboard()
-    {
-        QtClipboard clipboard;
-        ActionsHarness h(true, &clipboard);
-        h.server.on("POST", "/api/app/availability").reply(200, fixture(u"avail_reply.json"_s));
-        Store &store = h.start();
-        store.copyForCurrent();
-        QTRY_VERIFY(!store.availPreview().isEmpty());
-        const QJsonObject reply = jsonOf(fixture(u"avail_reply.json"_s));
-        QCOMPARE(QString::fromUtf8(readClipboard(u"text/html"_s)), reply.value(u"html"_s).toString());
-        QCOMPARE(QString::fromUtf8(readClipboard(u"text/plain"_s)), reply.value(u"text"_s).toString());
-        QCOMPARE(store.availPreview(), reply.value(u"text"_s).toString());
     }
 };
 

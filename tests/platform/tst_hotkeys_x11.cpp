@@ -89,7 +89,6 @@ private Q_SLOTS:
         // An extra modifier is another combination. The copy press after it shows that the
         // shifted one has been through the event queue by the time we look.
         press(u"ctrl+shift+alt+h"_qs);
-        press(u"super+ctrl+alt+h"_qs);
         press(u"ctrl+h"_qs);
         press(u"ctrl+alt+a"_qs);
         QTRY_COMPARE(copies, 2);
@@ -108,70 +107,28 @@ private Q_SLOTS:
 
     void keyHeldByAnotherClientLeavesTheOtherWorking()
     {
-        OtherClient other(XK_a);
-        QVERIFY(other.grabbed());
-        HotKeys keys;
-        keys.install();
-        QVERIFY(!keys.isRegistered(HotKeys::Copy));
-        QVERIFY(keys.isRegistered(HotKeys::Toggle));
-        int toggles = 0;
-        int copies = 0;
-        keys.onToggle = [&] { ++toggles; };
-        keys.onCopy = [&] { ++copies; };
-
-        press(u"ctrl+alt+a"_qs);
-        QTRY_COMPARE(other.presses(), 1); // the holder keeps its key
-        press(u"ctrl+alt+h"_qs);
-        QTRY_COMPARE(toggles, 1);
-        QCOMPARE(copies, 0);
-    }
-
-    void refusedKeyNeverFiresWithLockKeys()
-    {
-        // The holder took only the plain combination; ours must not fire with NumLock on either.
         OtherClient other(XK_h);
         QVERIFY(other.grabbed());
         HotKeys keys;
         keys.install();
         QVERIFY(!keys.isRegistered(HotKeys::Toggle));
+        QVERIFY(keys.isRegistered(HotKeys::Copy));
         int toggles = 0;
         int copies = 0;
         keys.onToggle = [&] { ++toggles; };
         keys.onCopy = [&] { ++copies; };
+
+        press(u"ctrl+alt+h"_qs);
+        QTRY_COMPARE(other.presses(), 1); // the holder keeps its key
+        press(u"ctrl+alt+a"_qs);
+        QTRY_COMPARE(copies, 1);
+        // The holder took only the plain combination; ours must not fire with NumLock on either.
         press(u"Num_Lock"_qs);
         press(u"ctrl+alt+h"_qs);
         press(u"ctrl+alt+a"_qs);
         press(u"Num_Lock"_qs);
-        QTRY_COMPARE(copies, 1);
+        QTRY_COMPARE(copies, 2);
         QCOMPARE(toggles, 0);
-    }
-
-    void actionIsLookedUpWhenItRuns()
-    {
-        HotKeys keys;
-        keys.install();
-        QVERIFY(keys.isRegistered(HotKeys::Copy));
-        QStringList ran;
-        keys.onCopy = [&] { ran << u"old"_qs; };
-
-        // Hand the filter a press as the X connection would, then replace the action before the
-        // event loop turns: the press must run the new one, and only after the filter returned.
-        auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        xcb_connection_t *c = x11->connection();
-        xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(c);
-        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols, XK_a);
-        xcb_key_press_event_t event{};
-        event.response_type = XCB_KEY_PRESS;
-        event.detail = codes[0];
-        event.root = event.event = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        event.state = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_2;
-        std::free(codes);
-        xcb_key_symbols_free(symbols);
-
-        QVERIFY(keys.nativeEventFilter("xcb_generic_event_t", &event, nullptr));
-        QVERIFY(ran.isEmpty());
-        keys.onCopy = [&] { ran << u"new"_qs; };
-        QTRY_COMPARE(ran, QStringList{u"new"_qs});
     }
 };
 

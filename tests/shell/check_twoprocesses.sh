@@ -24,9 +24,6 @@ export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
 state=0A1B2C3D4E5F60718293A4B5C6D7E8F9ABCDEF01
 printf '[General]\ndidSetLoginDefault=true\npendingConnectState=%s\n' "$state" > "$work/config/Vesk/Vesk.conf"
 
-# --version needs no display and no instance.
-[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$app" --version)" = "vesk-bar 0.1.0" ] || fail "--version"
-
 "$app" > "$work/first.log" 2>&1 &
 pids+=($!)
 first=$!

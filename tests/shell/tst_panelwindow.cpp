@@ -34,8 +34,6 @@ private Q_SLOTS:
         PanelWindow panel(*m_harness->store, PanelWindow::Mode::Popup, growingPanel());
         QVERIFY2(panel.loadErrors().isEmpty(), qPrintable(panel.loadErrors()));
         QCOMPARE(panel.rootObject()->property("store").value<Store *>(), m_harness->store.get());
-        QVERIFY(panel.flags().testFlag(Qt::FramelessWindowHint));
-        QVERIFY(panel.flags().testFlag(Qt::Tool));
         QSignalSpy firstShown(&panel, &PanelWindow::firstShown);
 
         const QRect available = panel.screen()->availableGeometry();
@@ -53,27 +51,19 @@ private Q_SLOTS:
 
         panel.toggle();
         QVERIFY(!panel.isOpen());
-        // Without an anchor it opens where it was last anchored.
-        panel.toggle();
+        panel.toggle(); // without an anchor: where it was last anchored
         QVERIFY(panel.isOpen());
         QCOMPARE(panel.geometry(), placePanel(anchor, QSize(440, 200), available));
         QCOMPARE(firstShown.count(), 1);
     }
 
-    void opensAtTheScreenCornerWithoutAnAnchor()
+    void opensInTheCornerAndEscapeCloses()
     {
         PanelWindow panel(*m_harness->store, PanelWindow::Mode::Popup, growingPanel());
-        panel.open();
-        const QRect available = panel.screen()->availableGeometry();
-        QCOMPARE(panel.geometry().top(), available.top() + 4);
-        QCOMPARE(panel.geometry().right(), available.right() - 4);
-    }
-
-    void escapeCloses()
-    {
-        PanelWindow panel(*m_harness->store, PanelWindow::Mode::Popup, growingPanel());
-        panel.open(QPoint(10, 10));
+        panel.open(); // no anchor: the top-right corner of the screen
         QTRY_VERIFY(panel.isExposed());
+        const QRect available = panel.screen()->availableGeometry();
+        QCOMPARE(panel.geometry().topRight(), QPoint(available.right() - 4, available.top() + 4));
         // An open menu takes the first Escape.
         panel.rootObject()->setProperty("menuOpen", true);
         QTest::keyClick(&panel, Qt::Key_Escape);
@@ -96,10 +86,9 @@ private Q_SLOTS:
         elsewhere.requestActivate();
         QTRY_VERIFY(!panel.isOpen());
         sinceHide.start();
-        // The tray click that took the focus away arrives now: it must not reopen the panel.
+        // The tray click that took the focus away arrives now: it must not reopen the panel; a later one does.
         panel.toggle(QPoint(10, 10));
         QVERIFY(!panel.isOpen());
-        // A later click opens it again.
         QTRY_VERIFY_WITH_TIMEOUT((panel.toggle(QPoint(10, 10)), panel.isOpen()), 2000);
         QVERIFY(sinceHide.elapsed() >= 250);
     }
