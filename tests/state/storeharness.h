@@ -13,40 +13,6 @@
 
 #include <memory>
 
-/// The Store world with a fixed local morning and helpers for the feed and release routes.
-struct StoreHarness : StoreWorld
-{
-    StoreHarness()
-    {
-        // A fixed local morning; the zone is set per test executable.
-        clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0));
-        // The token cache is process-wide: start every Store from "no token".
-        TokenStore::save(std::nullopt);
-    }
-
-    void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(TokenStore::save(token)); }
-
-    Store &start() { return makeStore(clipboard); }
-
-    /// Runs an awaitable Store operation to its end.
-    static void run(QCoro::Task<> task) { QCoro::waitFor(std::move(task)); }
-
-    qsizetype feedRequests() const { return server.requestsTo(QByteArrayLiteral("/api/today")).size(); }
-    qsizetype versionRequests() const
-    {
-        return server.requestsTo(QByteArrayLiteral("/download/version.json")).size();
-    }
-
-    ScriptedServer::Answer &onFeed()
-    {
-        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/api/today"));
-    }
-    ScriptedServer::Answer &onVersion()
-    {
-        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/download/version.json"));
-    }
-};
-
 /// A meeting starting at `start` (local time) and lasting `minutes`.
 inline Meeting meetingAt(const QString &id, const QDateTime &start, int minutes = 30,
                          const QString &status = QStringLiteral("confirmed"))
@@ -74,3 +40,50 @@ inline QStringList idsOf(const QList<Meeting> &meetings)
         ids.append(meeting.id);
     return ids;
 }
+
+/// The Store world with a fixed local morning and helpers for the feed and release routes.
+struct StoreHarness : StoreWorld
+{
+    StoreHarness()
+    {
+        // A fixed local morning; the zone is set per test executable.
+        clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0));
+        // The token cache is process-wide: start every Store from "no token".
+        TokenStore::save(std::nullopt);
+    }
+
+    void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(TokenStore::save(token)); }
+
+    Store &start() { return makeStore(clipboard); }
+
+    /// Starts with a token and the given feed, and waits for the start-up load and check.
+    Store &startLoaded(const QList<Meeting> &feed = {})
+    {
+        saveToken();
+        onFeed().reply(200, feedBody(feed));
+        Store &store = start();
+        [&] {
+            QTRY_VERIFY(store.lastUpdated().isValid());
+            QTRY_COMPARE(versionRequests(), 1);
+        }();
+        return store;
+    }
+
+    /// Runs an awaitable Store operation to its end.
+    static void run(QCoro::Task<> task) { QCoro::waitFor(std::move(task)); }
+
+    qsizetype feedRequests() const { return server.requestsTo(QByteArrayLiteral("/api/today")).size(); }
+    qsizetype versionRequests() const
+    {
+        return server.requestsTo(QByteArrayLiteral("/download/version.json")).size();
+    }
+
+    ScriptedServer::Answer &onFeed()
+    {
+        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/api/today"));
+    }
+    ScriptedServer::Answer &onVersion()
+    {
+        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/download/version.json"));
+    }
+};

@@ -42,13 +42,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("email");
         QTest::newRow("plain") << u"ada@acme.example"_s << u"ada@acme.example"_s;
         QTest::newRow("blanks and tabs around") << u" \tada@acme.io \t"_s << u"ada@acme.io"_s;
-        QTest::newRow("plus and subdomain") << u"a+b@mail.acme.co.uk"_s << u"a+b@mail.acme.co.uk"_s;
         QTest::newRow("one-letter ending") << u"ada@acme.c"_s << QString();
         QTest::newRow("two at signs") << u"ada@@acme.example"_s << QString();
-        QTest::newRow("at sign in the domain") << u"ada@ac@me.example"_s << QString();
         QTest::newRow("blank inside") << u"ada lovelace@acme.example"_s << QString();
         QTest::newRow("no full stop") << u"ada@localhost"_s << QString();
-        QTest::newRow("a name") << u"Ada"_s << QString();
         QTest::newRow("empty") << QString() << QString();
         QTest::newRow("line break at the end") << u"ada@acme.example\n"_s << QString();
         QTest::newRow("no-break space inside") << u"ada\u00A0x@acme.example"_s << QString();
@@ -63,7 +60,6 @@ private Q_SLOTS:
         QSignalSpy typed(&store, &Store::forTypedEmailChanged);
         QSignalSpy changed(&store, &Store::forQueryChanged);
         store.setForQuery(query);
-        QCOMPARE(store.forTypedEmail(), email.isEmpty() ? std::nullopt : std::optional<QString>(email));
         QCOMPARE(store.forTypedEmailText(), email);
         QCOMPARE(changed.size(), query.isEmpty() ? 0 : 1);
         QCOMPARE(typed.size(), changed.size());
@@ -71,59 +67,50 @@ private Q_SLOTS:
 
     void requestBody_data()
     {
-        QTest::addColumn<QString>("route"); // "current" or "direct"
+        QTest::addColumn<bool>("direct"); // copyAvailability with a name and address, else copyForCurrent
         QTest::addColumn<QString>("forQuery");
-        QTest::addColumn<bool>("withHit");
-        QTest::addColumn<PersonHit>("hit");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("email");
-        QTest::addColumn<QJsonObject>("body");
-
-        const PersonHit ada = hit(u"Ada Lovelace"_s, u"ada@acme.example"_s);
-        QTest::newRow("hit wins over a typed address")
-            << u"current"_s << u"nils@acme.example"_s << true << ada << QString() << QString()
-            << QJsonObject{{u"durationMin"_s, 45}, {u"email"_s, u"ada@acme.example"_s},
-                           {u"name"_s, u"Ada Lovelace"_s}};
-        QTest::newRow("hit without a name")
-            << u"current"_s << QString() << true << hit(std::nullopt, u"ops@acme.example"_s) << QString()
-            << QString() << QJsonObject{{u"durationMin"_s, 45}, {u"email"_s, u"ops@acme.example"_s}};
-        QTest::newRow("typed address with blanks")
-            << u"current"_s << u"  nils@acme.example "_s << false << PersonHit() << QString() << QString()
-            << QJsonObject{{u"durationMin"_s, 45}, {u"email"_s, u"nils@acme.example"_s}};
-        QTest::newRow("a name typed, no hit") << u"current"_s << u"Nils"_s << false << PersonHit() << QString()
-                                              << QString() << QJsonObject{{u"durationMin"_s, 45}};
-        QTest::newRow("direct, empty name and address left out")
-            << u"direct"_s << QString() << false << PersonHit() << QString() << QString()
-            << QJsonObject{{u"durationMin"_s, 20}};
-        QTest::newRow("direct, name and address")
-            << u"direct"_s << QString() << false << PersonHit() << u"Nils Holm"_s << u"nils@acme.example"_s
-            << QJsonObject{{u"durationMin"_s, 20}, {u"email"_s, u"nils@acme.example"_s}, {u"name"_s, u"Nils Holm"_s}};
+        QTest::addColumn<PersonHit>("forWho"); // none when its address is empty
+        QTest::addColumn<QStringList>("nameAndEmail");
+        const auto row = [](const char *name, bool direct, const QString &forQuery, const PersonHit &forWho,
+                            const QString &sentName, const QString &sentEmail) {
+            QTest::newRow(name) << direct << forQuery << forWho << QStringList{sentName, sentEmail};
+        };
+        const PersonHit none;
+        row("hit wins over a typed address", false, u"nils@acme.example"_s,
+            hit(u"Ada Lovelace"_s, u"ada@acme.example"_s), u"Ada Lovelace"_s, u"ada@acme.example"_s);
+        row("hit without a name", false, QString(), hit(std::nullopt, u"ops@acme.example"_s), QString(),
+            u"ops@acme.example"_s);
+        row("typed address with blanks", false, u"  nils@acme.example "_s, none, QString(), u"nils@acme.example"_s);
+        row("a name typed, no hit", false, u"Nils"_s, none, QString(), QString());
+        row("direct, empty name and address", true, QString(), none, QString(), QString());
+        row("direct, name and address", true, QString(), none, u"Nils Holm"_s, u"nils@acme.example"_s);
     }
 
+    // Keys are sent only when non-empty.
     void requestBody()
     {
-        QFETCH(QString, route);
+        QFETCH(bool, direct);
         QFETCH(QString, forQuery);
-        QFETCH(bool, withHit);
-        QFETCH(PersonHit, hit);
-        QFETCH(QString, name);
-        QFETCH(QString, email);
-        QFETCH(QJsonObject, body);
+        QFETCH(PersonHit, forWho);
+        QFETCH(QStringList, nameAndEmail);
         ActionsHarness h;
         h.server.on("POST", kAvailPath).reply(200, fixture(u"avail_reply.json"_s));
         Store &store = h.start();
         store.setForQuery(forQuery);
         store.setForDuration(45);
-        if (withHit)
-            store.setForWho(hit);
-        if (route == u"current"_s)
-            store.copyForCurrent();
+        if (!forWho.email.isEmpty())
+            store.setForWho(forWho);
+        if (direct)
+            store.copyAvailability(nameAndEmail.at(0), nameAndEmail.at(1), 20);
         else
-            store.copyAvailability(name, email, 20);
+            store.copyForCurrent();
         QTRY_COMPARE(h.server.requestsTo(kAvailPath).size(), 1);
-        const RecordedRequest request = h.server.requestsTo(kAvailPath).at(0);
-        QCOMPARE(jsonOf(request.body), body);
-        QCOMPARE(request.header("Content-Type"), QByteArray("application/json"));
+        QJsonObject body{{u"durationMin"_s, direct ? 20 : 45}};
+        if (!nameAndEmail.at(0).isEmpty())
+            body.insert(u"name"_s, nameAndEmail.at(0));
+        if (!nameAndEmail.at(1).isEmpty())
+            body.insert(u"email"_s, nameAndEmail.at(1));
+        QCOMPARE(jsonOf(h.server.requestsTo(kAvailPath).at(0).body), body);
         QTRY_VERIFY(!store.availBusy());
     }
 
@@ -134,11 +121,8 @@ private Q_SLOTS:
         const QJsonObject full = jsonOf(fixture(u"avail_reply.json"_s));
         QJsonObject plain = full;
         plain.remove(u"html"_s);
-        QJsonObject nullHtml = full;
-        nullHtml.insert(u"html"_s, QJsonValue());
         QTest::newRow("text and html") << jsonBytes(full) << full.value(u"html"_s).toString();
         QTest::newRow("text only") << jsonBytes(plain) << QString();
-        QTest::newRow("html null") << jsonBytes(nullHtml) << QString();
     }
 
     void successfulCopy()
@@ -147,13 +131,17 @@ private Q_SLOTS:
         QFETCH(QString, html);
         const QString text = jsonOf(fixture(u"avail_reply.json"_s)).value(u"text"_s).toString();
         ActionsHarness h;
+        h.server.on("POST", kAvailPath).reply(200, R"({"error":"Busy"})");
         h.server.on("POST", kAvailPath).after(150ms).reply(200, reply);
         Store &store = h.start();
+        store.copyAvailability(QString(), QString(), 30);
+        QTRY_COMPARE(store.availError(), u"Busy"_s);
         store.setAvailPreview(u"older block"_s);
 
         store.copyAvailability(QString(), QString(), 30);
         QTRY_VERIFY(store.availBusy());
-        QCOMPARE(store.availPreview(), u"older block"_s); // kept while the request runs
+        QCOMPARE(store.availError(), QString()); // cleared when the request starts
+        QCOMPARE(store.availPreview(), u"older block"_s); // kept while it runs
         QTRY_VERIFY(!store.availBusy());
 
         QCOMPARE(h.clipboard.writes.size(), 1);
@@ -173,13 +161,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::newRow("html without text") << u"reply"_s << QByteArray(R"({"html":"<p>x</p>"})")
                                            << u"No times came back."_s;
-        QTest::newRow("text of another type") << u"reply"_s << QByteArray(R"({"text":["a"]})")
-                                              << u"No times came back."_s;
         QTest::newRow("error text") << u"reply"_s << QByteArray(R"({"error":"Calendar not connected.","text":"x"})")
                                     << u"Calendar not connected."_s;
-        QTest::newRow("not JSON") << u"reply"_s << QByteArray("<html/>") << u"Couldn't reach Vesk."_s;
         QTest::newRow("dropped connection") << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s;
-        QTest::newRow("no token") << u"notoken"_s << QByteArray() << u"Couldn't reach Vesk."_s;
     }
 
     void failedCopyTouchesNothing()
@@ -187,7 +171,7 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(QByteArray, reply);
         QFETCH(QString, error);
-        ActionsHarness h(kind != u"notoken"_s);
+        ActionsHarness h;
         if (kind == u"drop"_s)
             h.server.on("POST", kAvailPath).drop();
         else
@@ -205,49 +189,17 @@ private Q_SLOTS:
         QVERIFY(h.sounds.played.isEmpty());
     }
 
-    void availErrorClearedWhenACopyStarts()
-    {
-        ActionsHarness h;
-        h.server.on("POST", kAvailPath).reply(200, R"({"error":"Busy"})");
-        h.server.on("POST", kAvailPath).after(200ms).reply(200, fixture(u"avail_reply.json"_s));
-        Store &store = h.start();
-        store.copyAvailability(QString(), QString(), 30);
-        QTRY_COMPARE(store.availError(), u"Busy"_s);
-        store.copyAvailability(QString(), QString(), 30);
-        QTRY_VERIFY(store.availBusy());
-        QCOMPARE(store.availError(), QString());
-        QTRY_VERIFY(!store.availBusy());
-        QCOMPARE(h.clipboard.writes.size(), 1);
-    }
-
     // people search ---------------------------------------------------------------------------
-
-    void searchQueryEncoding_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("query");
-        QTest::newRow("reserved characters") << u"a b+c&d=é"_s << QByteArray("q=a%20b%2Bc%26d%3D%C3%A9");
-        QTest::newRow("address with plus") << u"a+b@x.io"_s << QByteArray("q=a%2Bb%40x.io");
-        QTest::newRow("untrimmed") << u"  Ann "_s << QByteArray("q=%20%20Ann%20");
-        QTest::newRow("empty") << QString() << QByteArray("q=");
-        QTest::newRow("hash, slash, question mark") << u"#/?%"_s << QByteArray("q=%23%2F%3F%25");
-    }
 
     void searchQueryEncoding()
     {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, query);
         ActionsHarness h;
         h.server.on("GET", kPeoplePath).reply(200, R"({"people":[]})");
         Store &store = h.start();
-        store.searchPeople(text);
+        store.searchPeople(u"  a b+c&d=é#/?% "_s); // sent untrimmed, every reserved character encoded
         QTRY_COMPARE(h.server.requestsTo(kPeoplePath).size(), 1);
-        const RecordedRequest request = h.server.requestsTo(kPeoplePath).at(0);
-        QCOMPARE(request.method, QByteArray("GET"));
-        QCOMPARE(request.rawQuery, query);
-        QCOMPARE(request.header("Authorization"), QByteArray("Bearer vesk_test"));
-        QVERIFY(!request.hasHeader("Content-Type"));
-        QVERIFY(request.body.isEmpty());
+        QCOMPARE(h.server.requestsTo(kPeoplePath).at(0).rawQuery,
+                 QByteArray("q=%20%20a%20b%2Bc%26d%3D%C3%A9%23%2F%3F%25%20"));
     }
 
     void searchReplies_data()
@@ -266,7 +218,6 @@ private Q_SLOTS:
         QTest::newRow("hit without company")
             << u"reply"_s << QByteArray(R"({"people":[{"email":"a@b.io","company":"X"},{"email":"c@d.io"}]})")
             << QList<PersonHit>();
-        QTest::newRow("not JSON") << u"reply"_s << QByteArray("oops") << QList<PersonHit>();
         QTest::newRow("dropped connection keeps the hits") << u"drop"_s << QByteArray() << previous;
     }
 
@@ -310,21 +261,10 @@ private Q_SLOTS:
         store.copyAvailability(QString(), QString(), 30); // answered after both
         QTRY_COMPARE(store.people(), forAd);
         QTRY_COMPARE(store.availError(), u"marker"_s);
-        QCOMPARE(h.server.requestsTo(kPeoplePath).size(), 2);
         QCOMPARE(store.people(), forAd);
         QCOMPARE(changed.size(), 1);
     }
 
-    void searchWithoutTokenSendsNothing()
-    {
-        ActionsHarness h(false);
-        h.server.on("GET", kPeoplePath).reply(200, fixture(u"avail_people.json"_s));
-        Store &store = h.start();
-        store.searchPeople(u"Ada"_s);
-        QCoreApplication::processEvents(); // runs the queued search
-        QVERIFY(h.server.requestsTo(kPeoplePath).isEmpty());
-        QVERIFY(store.people().isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStoreAvailability)

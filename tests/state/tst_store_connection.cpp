@@ -1,4 +1,3 @@
-#include "platform/autostart.h"
 #include "state/appevents.h"
 #include "state/storeharness.h"
 
@@ -24,48 +23,27 @@ class TestStoreConnection : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void setTokenStoresTrimmedText_data()
+    void setTokenStoresTrimmedTextOrRemovesIt()
     {
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("blanks and line end") << u"  vesk_abc123 \n"_s << u"vesk_abc123"_s;
-        QTest::newRow("tabs and CRLF") << u"\tvesk_x\r\n"_s << u"vesk_x"_s;
-        QTest::newRow("no vesk_ prefix") << u"personal-token-42"_s << u"personal-token-42"_s;
-    }
-
-    void setTokenStoresTrimmedText()
-    {
-        QFETCH(QString, pasted);
-        QFETCH(QString, stored);
         StoreHarness h;
         h.onFeed().reply(200, feedBody({meetingAt(u"a"_s, h.clock.current.addSecs(600))}));
         Store &store = h.start();
         QTRY_COMPARE(h.versionRequests(), 1);
         QSignalSpy tokenSpy(&store, &Store::hasTokenChanged);
 
-        store.setToken(pasted);
+        store.setToken(u"\t vesk_abc123 \r\n"_s);
         QVERIFY(store.hasToken());
         QCOMPARE(tokenSpy.count(), 1);
-        QCOMPARE(fileBytes(h.xdg.tokenPath()), stored.toUtf8());
+        QCOMPARE(fileBytes(h.xdg.tokenPath()), QByteArray("vesk_abc123"));
         QCOMPARE(h.feedRequests(), 0); // the load is started, not run inside the call
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});
         QCOMPARE(h.server.requestsTo("/api/today").constFirst().header("Authorization"),
-                 "Bearer " + stored.toUtf8());
-    }
+                 QByteArray("Bearer vesk_abc123"));
 
-    void setTokenWithOnlyBlanksRemovesTheToken()
-    {
-        StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
-        QVERIFY(QFile::exists(h.xdg.tokenPath()));
-
+        // Only blanks remove the token; refreshing then sends nothing and says nothing.
         store.setToken(u" \n\t "_s);
         QVERIFY(!store.hasToken());
         QVERIFY(!QFile::exists(h.xdg.tokenPath()));
-        QCoreApplication::processEvents();
         StoreHarness::run(store.refreshTask());
         QCOMPARE(h.feedRequests(), 1);
         QVERIFY(store.error().isEmpty());
@@ -74,13 +52,10 @@ private Q_SLOTS:
     void signOutForgetsOnlyTokenAndMeetings()
     {
         StoreHarness h;
-        h.saveToken();
         h.settings.values.insert(u"pendingConnectState"_s, u"ABC"_s);
-        h.onFeed().reply(200, feedBody({meetingAt(u"t"_s, h.clock.current.addSecs(600))}));
+        Store &store = h.startLoaded({meetingAt(u"t"_s, h.clock.current.addSecs(600))});
         h.onFeed().reply(200, feedBody({meetingAt(u"y"_s, h.clock.current.addDays(-1))}));
         h.onFeed().reply(500, "<html>oops</html>");
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
         const QDateTime loadedAt = store.lastUpdated();
         store.shiftDay(-1);
         QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"y"_s});
@@ -91,7 +66,6 @@ private Q_SLOTS:
         store.signOut();
         QVERIFY(!store.hasToken());
         QVERIFY(!QFile::exists(h.xdg.tokenPath()));
-        QVERIFY(!TokenStore::load());
         QVERIFY(store.meetings().isEmpty());
         QVERIFY(!store.hasNext());
         QCOMPARE(idsOf(store.dayMeetings()), QStringList{u"y"_s});
@@ -109,15 +83,12 @@ private Q_SLOTS:
         store.signInWithBrowser();
         QCOMPARE(h.urlOpener.opened.size(), 2);
 
-        static const QRegularExpression stateShape(u"^[0-9A-F]{40}$"_s);
+        static const QRegularExpression shape(u"^https://app\\.vesk\\.example/mac/connect\\?state=([0-9A-F]{40})$"_s);
         QStringList states;
         for (const QUrl &url : std::as_const(h.urlOpener.opened)) {
-            const QString text = url.toString();
-            const QString prefix = u"https://app.vesk.example/mac/connect?state="_s;
-            QVERIFY2(text.startsWith(prefix), qPrintable(text));
-            const QString state = text.mid(prefix.size());
-            QVERIFY2(stateShape.match(state).hasMatch(), qPrintable(state));
-            states.append(state);
+            const QRegularExpressionMatch match = shape.match(url.toString());
+            QVERIFY2(match.hasMatch(), qPrintable(url.toString()));
+            states.append(match.captured(1));
         }
         QVERIFY(states.at(0) != states.at(1));
         QCOMPARE(h.settings.values.value(u"pendingConnectState"_s).toString(), states.at(1));
@@ -155,48 +126,29 @@ private Q_SLOTS:
         QCOMPARE(store.openAtLogin(), after);
     }
 
+    void firstLaunchRegistersOnce_data()
+    {
+        QTest::addColumn<bool>("refuse");
+        QTest::newRow("registered") << false;
+        QTest::newRow("desktop refuses") << true;
+    }
+
     void firstLaunchRegistersOnce()
     {
+        QFETCH(bool, refuse);
         StoreHarness h;
         h.settings.values.clear();
+        h.loginItem.refuseRegister = refuse;
         h.start();
         QCOMPARE(h.loginItem.registerCalls, 1);
-        QVERIFY(h.store->openAtLogin());
+        QCOMPARE(h.store->openAtLogin(), !refuse);
+        // Marked done either way, so the next launch leaves a removed entry removed.
         QCOMPARE(h.settings.values.value(u"didSetLoginDefault"_s), QVariant(true));
         h.stop();
-
-        // The user removed the entry; the next launch leaves it that way.
         h.loginItem.current = LoginItem::Status::NotRegistered;
         h.start();
         QCOMPARE(h.loginItem.registerCalls, 1);
         QVERIFY(!h.store->openAtLogin());
-    }
-
-    void firstLaunchMarksDoneEvenWhenRegisteringFails()
-    {
-        StoreHarness h;
-        h.settings.values.clear();
-        h.loginItem.refuseRegister = true;
-        Store &store = h.start();
-        QCOMPARE(h.loginItem.registerCalls, 1);
-        QVERIFY(!store.openAtLogin());
-        QCOMPARE(h.settings.values.value(u"didSetLoginDefault"_s), QVariant(true));
-    }
-
-    void firstLaunchWritesTheAutostartEntry()
-    {
-        StoreHarness h;
-        h.settings.values.clear();
-        XdgAutostart autostart;
-        Store store(Services{h.http, h.clock, h.settings, autostart, h.urlOpener, h.clipboard, h.sounds,
-                             h.server.url(), QUrl(u"https://app.vesk.example"_s)});
-        QVERIFY(store.openAtLogin());
-        QVERIFY(QFile::exists(h.xdg.configHome() + u"/autostart/vesk-bar.desktop"_s));
-        store.toggleLogin();
-        QVERIFY(!store.openAtLogin());
-        QVERIFY(!QFile::exists(h.xdg.configHome() + u"/autostart/vesk-bar.desktop"_s));
-        h.http.abortAll();
-        QCoreApplication::processEvents();
     }
 
     void connectedNotificationReloads()

@@ -8,6 +8,15 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 
+namespace {
+
+QByteArray feedQuery(const StoreHarness &h, qsizetype index)
+{
+    return h.server.requestsTo("/api/today").at(index).rawQuery;
+}
+
+} // namespace
+
 class TestStoreCore : public QObject
 {
     Q_OBJECT
@@ -17,12 +26,11 @@ private Q_SLOTS:
     {
         StoreHarness h;
         h.saveToken();
-        const QList<Meeting> feed{meetingAt(u"a"_s, h.clock.current.addSecs(1800))};
-        h.onFeed().reply(200, feedBody(feed));
+        h.onFeed().reply(200, feedBody({meetingAt(u"a"_s, h.clock.current.addSecs(1800))}));
         const QDateTime created = h.clock.current;
         Store &store = h.start();
 
-        // Everything has its initial value before the first turn of the event loop.
+        // Initial values are there before the first turn of the event loop; nothing is sent yet.
         QVERIFY(store.hasToken());
         QVERIFY(store.meetings().isEmpty());
         QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 4), QTime(0, 0)));
@@ -35,10 +43,8 @@ private Q_SLOTS:
         QCOMPARE(store.lastUpdated(), created);
         QVERIFY(store.error().isEmpty());
         QTRY_COMPARE(h.versionRequests(), 1);
-        const RecordedRequest request = h.server.requestsTo("/api/today").constFirst();
-        QCOMPARE(request.rawQuery, QByteArray());
-        QCOMPARE(request.header("Authorization"), QByteArray("Bearer vesk_test"));
         QCOMPARE(h.feedRequests(), 1);
+        QCOMPARE(feedQuery(h, 0), QByteArray());
     }
 
     void creationWithoutTokenRetriesEveryTick()
@@ -49,16 +55,13 @@ private Q_SLOTS:
         QVERIFY(!store.hasToken());
         QTRY_COMPARE(h.versionRequests(), 1);
         StoreHarness::run(store.refreshTask());
+        h.clock.advance(60);
+        StoreHarness::run(store.tickTask());
         QCOMPARE(h.feedRequests(), 0);
         QVERIFY(store.error().isEmpty());
         QVERIFY(!store.lastUpdated().isValid());
 
-        // A tick after a minute tries again: still nothing to send without a token.
-        h.clock.advance(60);
-        StoreHarness::run(store.tickTask());
-        QCOMPARE(h.feedRequests(), 0);
-
-        // Once a token is there, the very next tick loads; a failing load keeps the ticks retrying.
+        // Once a token is there the next tick loads; a failing load keeps the ticks retrying.
         h.saveToken();
         h.server.reset();
         h.onFeed().reply(500, "<html>down</html>");
@@ -89,61 +92,54 @@ private Q_SLOTS:
         QFETCH(bool, reloads);
         QFETCH(bool, checks);
         StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
-        QTRY_COMPARE(h.versionRequests(), 1);
+        Store &store = h.startLoaded();
         QCOMPARE(store.lastUpdateCheck(), h.clock.current);
 
-        // The first tick a minute after launch neither reloads nor checks again.
+        // A tick a minute after launch neither reloads nor checks again.
         h.clock.advance(60);
         StoreHarness::run(store.tickTask());
         QCOMPARE(h.feedRequests(), 1);
         QCOMPARE(h.versionRequests(), 1);
 
         h.clock.advance(seconds - 60);
-        QSignalSpy nowSpy(&store, &Store::nowChanged);
         StoreHarness::run(store.tickTask());
-        QVERIFY(nowSpy.count() >= 1);
         QCOMPARE(store.now(), h.clock.current);
         QCOMPARE(h.feedRequests(), reloads ? 2 : 1);
         QCOMPARE(h.versionRequests(), checks ? 2 : 1);
     }
 
-    void tickRunsOnALaterTurn()
+    void tickAndCheckRunOnALaterTurn()
     {
         StoreHarness h;
         Store &store = h.start();
         QTRY_COMPARE(h.versionRequests(), 1);
+        const QDateTime checked = store.lastUpdateCheck();
         QSignalSpy nowSpy(&store, &Store::nowChanged);
         h.clock.advance(30);
         store.tick();
+        store.checkForUpdate();
         QCOMPARE(nowSpy.count(), 0);
+        QCOMPARE(store.lastUpdateCheck(), checked);
         QTRY_COMPARE(nowSpy.count(), 1);
         QCOMPARE(store.now(), h.clock.current);
+        QTRY_COMPARE(h.versionRequests(), 2);
+        QCOMPARE(store.lastUpdateCheck(), h.clock.current);
     }
 
     void shiftDayLoadsThatDay()
     {
         StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({meetingAt(u"t"_s, h.clock.current.addSecs(600))}));
-        h.onFeed().after(200ms).reply(200, feedBody({meetingAt(u"y"_s, h.clock.current.addDays(-1))}));
-        Store &store = h.start();
-        QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"t"_s});
+        Store &store = h.startLoaded({meetingAt(u"t"_s, h.clock.current.addSecs(600))});
+        h.onFeed().after(300ms).reply(200, feedBody({meetingAt(u"y"_s, h.clock.current.addDays(-1))}));
 
         store.shiftDay(-1);
         QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 3), QTime(0, 0)));
-        QVERIFY(store.dayMeetings().isEmpty());
         QVERIFY(!store.isToday());
         QTRY_VERIFY(store.loadingDay());
         QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"y"_s});
         QVERIFY(!store.loadingDay());
-        QCOMPARE(h.feedRequests(), 2);
-        QCOMPARE(h.server.requestsTo("/api/today").at(1).rawQuery, QByteArray("date=2025-03-03"));
-        // The day feed does not replace the service's current day.
-        QCOMPARE(idsOf(store.meetings()), QStringList{u"t"_s});
+        QCOMPARE(feedQuery(h, 1), QByteArray("date=2025-03-03"));
+        QCOMPARE(idsOf(store.meetings()), QStringList{u"t"_s}); // the service's day is kept
 
         store.shiftDay(1);
         QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 4), QTime(0, 0)));
@@ -153,187 +149,8 @@ private Q_SLOTS:
         StoreHarness::run(store.checkForUpdateTask()); // a later request as a marker
         QCOMPARE(h.feedRequests(), 2);
         QVERIFY(!store.loadingDay());
-    }
 
-    void shiftDayAcrossDaylightSaving()
-    {
-        StoreHarness h;
-        // The Monday after the clocks went forward in this zone (Sunday 30 March 2025 had 23 hours).
-        h.clock.current = QDateTime(QDate(2025, 3, 31), QTime(10, 0));
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
-
-        store.shiftDay(-1);
-        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 30), QTime(0, 0)));
-        QTRY_COMPARE(h.feedRequests(), 2);
-        store.shiftDay(-1);
-        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 29), QTime(0, 0)));
-        QCOMPARE(store.day().time(), QTime(0, 0));
-        QTRY_COMPARE(h.feedRequests(), 3);
-        QTRY_VERIFY(!store.loadingDay());
-        QCOMPARE(h.server.requestsTo("/api/today").at(1).rawQuery, QByteArray("date=2025-03-30"));
-        QCOMPARE(h.server.requestsTo("/api/today").at(2).rawQuery, QByteArray("date=2025-03-29"));
-        store.shiftDay(2);
-        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 31), QTime(0, 0)));
-    }
-
-    void goTodayFromThreeDaysBack()
-    {
-        StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
-        h.onFeed().reply(200, feedBody({meetingAt(u"old"_s, h.clock.current.addDays(-3))}));
-        h.onFeed().reply(200, feedBody({meetingAt(u"fresh"_s, h.clock.current.addSecs(900))}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
-        store.shiftDay(-3);
-        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"old"_s});
-        QCOMPARE(h.server.requestsTo("/api/today").at(1).rawQuery, QByteArray("date=2025-03-01"));
-
-        h.clock.advance(120); // the wall clock moved on; goToday reads it, not `now`
-        store.goToday();
-        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 4), QTime(0, 0)));
-        QVERIFY(store.dayMeetings().isEmpty());
-        QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"fresh"_s});
-        QCOMPARE(h.feedRequests(), 3);
-        QCOMPARE(h.server.requestsTo("/api/today").at(2).rawQuery, QByteArray());
-        QCOMPARE(store.now(), h.clock.current);
-    }
-
-    void menuTitle_data()
-    {
-        QTest::addColumn<QList<Meeting>>("feed");
-        QTest::addColumn<QString>("title");
-        const QDateTime now(QDate(2025, 3, 4), QTime(10, 0));
-        const QString eleven = QLocale::system().toString(QTime(11, 0), QLocale::ShortFormat);
-        QTest::newRow("nothing") << QList<Meeting>{} << QString();
-        QTest::newRow("in 5m") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(300))} << u"in 5m"_s;
-        QTest::newRow("59 min 59 s") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3599))} << u"in 59m"_s;
-        QTest::newRow("exactly 60 min") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3600))} << eleven;
-        QTest::newRow("last minute") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(30))} << u"in 0m"_s;
-        QTest::newRow("started 10 min ago")
-            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-600), 30)} << u"now"_s;
-        QTest::newRow("ended meeting skipped")
-            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-3600), 30), meetingAt(u"b"_s, now.addSecs(1200))}
-            << u"in 20m"_s;
-        QTest::newRow("tomorrow only")
-            << QList<Meeting>{meetingAt(u"a"_s, QDateTime(QDate(2025, 3, 5), QTime(9, 0)))} << QString();
-        QTest::newRow("no-show only")
-            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(600), 30, u"no_show"_s)} << QString();
-        QTest::newRow("no-show skipped")
-            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-300), 30, u"no_show"_s),
-                              meetingAt(u"b"_s, now.addSecs(1800))}
-            << u"in 30m"_s;
-        QTest::newRow("feed order over start time") << QList<Meeting>{meetingAt(u"late"_s, now.addSecs(2400)),
-                                                                      meetingAt(u"early"_s, now.addSecs(600))}
-                                                    << u"in 40m"_s;
-    }
-
-    void menuTitle()
-    {
-        QFETCH(QList<Meeting>, feed);
-        QFETCH(QString, title);
-        StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody(feed));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
-        QCOMPARE(store.menuTitle(), title);
-    }
-
-    void derivedValuesFollowTheClock()
-    {
-        StoreHarness h;
-        h.saveToken();
-        const QDateTime now = h.clock.current;
-        const QList<Meeting> feed{
-            meetingAt(u"late"_s, QDateTime(QDate(2025, 3, 4), QTime(23, 30))),
-            // 22:30 UTC on the 4th, but past midnight here: it belongs to tomorrow.
-            meetingAt(u"past-midnight"_s, QDateTime(QDate(2025, 3, 5), QTime(0, 30))),
-            meetingAt(u"soon"_s, now.addSecs(300)),
-            meetingAt(u"later"_s, QDateTime(QDate(2025, 3, 6), QTime(9, 0))),
-        };
-        h.onFeed().reply(200, feedBody(feed));
-        Store &store = h.start();
-        QSignalSpy todaySpy(&store, &Store::todayChanged);
-        QSignalSpy titleSpy(&store, &Store::menuTitleChanged);
-        QTRY_VERIFY(store.lastUpdated().isValid());
-        QVERIFY(todaySpy.count() >= 1);
-        QCOMPARE(idsOf(store.today()), (QStringList{u"late"_s, u"soon"_s}));
-        QCOMPARE(idsOf(store.tomorrowMorning()), QStringList{u"past-midnight"_s});
-        QVERIFY(store.hasNext());
-        QCOMPARE(store.nextValue().id, u"late"_s);
-        QCOMPARE(store.next()->id, u"late"_s);
-
-        // The tick moves `now`; the title follows and is announced.
-        h.clock.advance(3600 * 13 + 1800 - 60); // 23:29
-        titleSpy.clear();
-        StoreHarness::run(store.tickTask());
-        QVERIFY(titleSpy.count() >= 1);
-        QCOMPARE(store.menuTitle(), u"in 1m"_s);
-    }
-
-    void lateReplyForALeftDayIsDropped()
-    {
-        StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
-        QTRY_COMPARE(h.versionRequests(), 1);
-        h.server.reset();
-        h.onFeed().after(300ms).reply(200, feedBody({meetingAt(u"stale"_s, h.clock.current.addDays(-1))}));
-        h.onFeed().reply(200, feedBody({meetingAt(u"shown"_s, h.clock.current.addDays(-2))}));
-        h.onVersion().after(900ms).reply(404);
-
-        store.shiftDay(-1);
-        QTRY_COMPARE(h.feedRequests(), 1);
-        store.shiftDay(-1);
-        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"shown"_s});
-        QVERIFY(!store.loadingDay());
-        // Wait past the moment the stale reply arrives.
-        StoreHarness::run(store.checkForUpdateTask());
-        QCOMPARE(idsOf(store.dayMeetings()), QStringList{u"shown"_s});
-        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 2), QTime(0, 0)));
-        QVERIFY(!store.loadingDay());
-    }
-
-    void olderLoadDoesNotEndLoading()
-    {
-        StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
-        QTRY_COMPARE(h.versionRequests(), 1);
-        h.server.reset();
-        h.onFeed().after(100ms).reply(200, feedBody({meetingAt(u"stale"_s, h.clock.current.addDays(-1))}));
-        h.onFeed().after(1200ms).reply(200, feedBody({meetingAt(u"shown"_s, h.clock.current.addDays(-2))}));
-        h.onVersion().after(600ms).reply(404);
-
-        store.shiftDay(-1);
-        QTRY_COMPARE(h.feedRequests(), 1);
-        store.shiftDay(-1);
-        QTRY_COMPARE(h.feedRequests(), 2);
-        QVERIFY(store.loadingDay());
-        // The older load has finished by now; the shown day's load still runs.
-        StoreHarness::run(store.checkForUpdateTask());
-        QVERIFY(store.loadingDay());
-        QVERIFY(store.dayMeetings().isEmpty());
-        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"shown"_s});
-        QVERIFY(!store.loadingDay());
-    }
-
-    void returningToTodayEndsLoading()
-    {
-        StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
-        h.onFeed().after(300ms).reply(200, feedBody({meetingAt(u"y"_s, h.clock.current.addDays(-1))}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
+        // Back to today while a day still loads: loading ends and the late reply is dropped.
         store.shiftDay(-1);
         QTRY_VERIFY(store.loadingDay());
         store.shiftDay(1);
@@ -344,14 +161,139 @@ private Q_SLOTS:
         QVERIFY(store.dayMeetings().isEmpty());
     }
 
+    void shiftDayAcrossDaylightSaving()
+    {
+        StoreHarness h;
+        // The Monday after the clocks went forward here (Sunday 30 March 2025 had 23 hours).
+        h.clock.current = QDateTime(QDate(2025, 3, 31), QTime(10, 0));
+        Store &store = h.startLoaded();
+
+        store.shiftDay(-1);
+        QTRY_COMPARE(h.feedRequests(), 2);
+        store.shiftDay(-1);
+        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 29), QTime(0, 0)));
+        QTRY_COMPARE(h.feedRequests(), 3);
+        QCOMPARE(feedQuery(h, 1), QByteArray("date=2025-03-30"));
+        QCOMPARE(feedQuery(h, 2), QByteArray("date=2025-03-29"));
+        store.shiftDay(2);
+        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 31), QTime(0, 0)));
+    }
+
+    void goTodayFromThreeDaysBack()
+    {
+        StoreHarness h;
+        Store &store = h.startLoaded();
+        h.onFeed().reply(200, feedBody({meetingAt(u"old"_s, h.clock.current.addDays(-3))}));
+        h.onFeed().reply(200, feedBody({meetingAt(u"fresh"_s, h.clock.current.addSecs(900))}));
+        store.shiftDay(-3);
+        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"old"_s});
+        QCOMPARE(feedQuery(h, 1), QByteArray("date=2025-03-01"));
+
+        h.clock.advance(120); // goToday reads the wall clock, not `now`
+        store.goToday();
+        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 4), QTime(0, 0)));
+        QVERIFY(store.dayMeetings().isEmpty());
+        QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"fresh"_s});
+        QCOMPARE(h.feedRequests(), 3);
+        QCOMPARE(feedQuery(h, 2), QByteArray());
+        QCOMPARE(store.now(), h.clock.current);
+    }
+
+    void menuTitle_data()
+    {
+        QTest::addColumn<QList<Meeting>>("feed");
+        QTest::addColumn<QString>("title");
+        const QDateTime now(QDate(2025, 3, 4), QTime(10, 0));
+        const QString eleven = QLocale::system().toString(QTime(11, 0), QLocale::ShortFormat);
+        QTest::newRow("nothing") << QList<Meeting>{} << QString();
+        QTest::newRow("59 min 59 s") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3599))} << u"in 59m"_s;
+        QTest::newRow("exactly 60 min") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3600))} << eleven;
+        QTest::newRow("last minute") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(30))} << u"in 0m"_s;
+        QTest::newRow("started") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-600))} << u"now"_s;
+        QTest::newRow("ended meeting skipped")
+            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-3600)), meetingAt(u"b"_s, now.addSecs(1200))}
+            << u"in 20m"_s;
+        QTest::newRow("tomorrow only")
+            << QList<Meeting>{meetingAt(u"a"_s, QDateTime(QDate(2025, 3, 5), QTime(9, 0)))} << QString();
+        QTest::newRow("no-show skipped")
+            << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-300), 30, u"no_show"_s),
+                              meetingAt(u"b"_s, now.addSecs(1800))}
+            << u"in 30m"_s;
+        QTest::newRow("feed order over start time")
+            << QList<Meeting>{meetingAt(u"late"_s, now.addSecs(2400)), meetingAt(u"early"_s, now.addSecs(600))}
+            << u"in 40m"_s;
+    }
+
+    void menuTitle()
+    {
+        QFETCH(QList<Meeting>, feed);
+        QFETCH(QString, title);
+        StoreHarness h;
+        QCOMPARE(h.startLoaded(feed).menuTitle(), title);
+    }
+
+    void derivedValuesFollowTheClock()
+    {
+        StoreHarness h;
+        Store &store = h.startLoaded({
+            meetingAt(u"late"_s, QDateTime(QDate(2025, 3, 4), QTime(23, 30))),
+            // 22:30 UTC on the 4th, but past midnight here: it belongs to tomorrow.
+            meetingAt(u"past-midnight"_s, QDateTime(QDate(2025, 3, 5), QTime(0, 30))),
+            meetingAt(u"soon"_s, h.clock.current.addSecs(300)),
+            meetingAt(u"later"_s, QDateTime(QDate(2025, 3, 6), QTime(9, 0))),
+        });
+        QCOMPARE(idsOf(store.today()), (QStringList{u"late"_s, u"soon"_s}));
+        QCOMPARE(idsOf(store.tomorrowMorning()), QStringList{u"past-midnight"_s});
+        QVERIFY(store.hasNext());
+        QCOMPARE(store.nextValue().id, u"late"_s);
+
+        QSignalSpy titleSpy(&store, &Store::menuTitleChanged);
+        h.clock.advance(3600 * 13 + 1800 - 60); // 23:29
+        StoreHarness::run(store.tickTask());
+        QVERIFY(titleSpy.count() >= 1);
+        QCOMPARE(store.menuTitle(), u"in 1m"_s);
+    }
+
+    void overlappingDayLoads_data()
+    {
+        QTest::addColumn<int>("staleMs");
+        QTest::addColumn<int>("shownMs");
+        QTest::newRow("left day answers last") << 300 << 0;
+        QTest::newRow("left day answers first") << 100 << 1200;
+    }
+
+    // Only the shown day's reply fills `dayMeetings` and ends `loadingDay`.
+    void overlappingDayLoads()
+    {
+        QFETCH(int, staleMs);
+        QFETCH(int, shownMs);
+        StoreHarness h;
+        Store &store = h.startLoaded();
+        h.server.reset();
+        h.onFeed().after(std::chrono::milliseconds(staleMs))
+            .reply(200, feedBody({meetingAt(u"stale"_s, h.clock.current.addDays(-1))}));
+        h.onFeed().after(std::chrono::milliseconds(shownMs))
+            .reply(200, feedBody({meetingAt(u"shown"_s, h.clock.current.addDays(-2))}));
+        h.onVersion().after(700ms).reply(404);
+
+        store.shiftDay(-1);
+        QTRY_COMPARE(h.feedRequests(), 1);
+        store.shiftDay(-1);
+        QTRY_COMPARE(h.feedRequests(), 2);
+        StoreHarness::run(store.checkForUpdateTask()); // returns after the stale reply arrived
+        const bool shownArrived = shownMs < 700;
+        QCOMPARE(store.loadingDay(), !shownArrived);
+        QCOMPARE(idsOf(store.dayMeetings()), shownArrived ? QStringList{u"shown"_s} : QStringList());
+        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"shown"_s});
+        QVERIFY(!store.loadingDay());
+        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 2), QTime(0, 0)));
+    }
+
     void failedDayLoadKeepsMessage()
     {
         StoreHarness h;
-        h.saveToken();
-        h.onFeed().reply(200, feedBody({}));
+        Store &store = h.startLoaded();
         h.onFeed().reply(401, feedBody({}));
-        Store &store = h.start();
-        QTRY_VERIFY(store.lastUpdated().isValid());
         store.shiftDay(-1);
         QTRY_COMPARE(store.error(), u"Token rejected. Create a new one in Vesk \u2192 Connections."_s);
         QTRY_VERIFY(!store.loadingDay());
