@@ -16,52 +16,16 @@ Item {
         }
     }
 
-    TestCase {
-        id: testCase
+    ViewTestCase {
         name: "Availability"
-        when: windowShown
 
-        // Waits until no layout of the window has a pending polish, so positions are current.
-        function settle() {
-            const top = root.Window.window ? root.Window.window.contentItem : root
-            tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
-        }
-
-        function click(item, x, y) {
-            settle()
-            if (x === undefined)
-                mouseClick(item)
-            else
-                mouseClick(item, x, y)
-        }
-
-        function child(item, name) {
-            const found = findChild(item, name)
-            verify(found, "no item named " + name)
-            return found
-        }
-
-        function type(text) {
-            for (let i = 0; i < text.length; ++i)
-                keyClick(text[i])
-        }
+        readonly property string plainHelp:
+            "Paste into any email or DM. They click a time and confirm. ⌃⌥A copies without opening Vesk."
+        readonly property string personHelp:
+            "Their name and email are filled in. They click a time, confirm, and the invite goes out."
 
         function showBar() {
-            fixture.resetServer()
-            fixture.reply("GET", "/api/today", 200, Feed.feed([]))
-            const store = fixture.startKeepingScript(true)
-            return createTemporaryObject(barComponent, root, { store: store })
-        }
-
-        function eightHits() {
-            const hits = [Feed.hit(null, "rena.team@acme.io", "Acme")]
-            for (let i = 1; i < 8; ++i)
-                hits.push(Feed.hit("Person " + i, "p" + i + "@example.com", "Co " + i))
-            return { people: hits }
-        }
-
-        function shownHits(bar) {
-            return Feed.findAll(bar, "hitName").filter(t => t.visible).map(t => t.text)
+            return createTemporaryObject(barComponent, root, { store: startStore(true, []) })
         }
 
         function test_copyButtonStates() {
@@ -78,99 +42,77 @@ Item {
             compare(child(bar, "copyIcon").visible, false)
             tryCompare(label, "text", "Copied. Paste anywhere", 5000)
             compare(child(bar, "copyIcon").name, "checkmark")
-            verify(child(bar, "previewBox").visible)
             compare(child(bar, "previewText").text, "Tue 10:00\nWed 14:00")
-            compare(fixture.lastBody("/api/app/availability").durationMin, 30)
+            verify(child(bar, "previewBox").visible)
 
-            // Busy wins over an earlier preview.
+            // Busy wins over an earlier preview; a new length drops the preview.
             fixture.hold("POST", "/api/app/availability")
             click(child(bar, "copyButton"))
             tryCompare(label, "text", "Finding open times…")
-            verify(fixture.store.availPreview !== "")
-
-            // A new length drops the preview.
-            fixture.store.forDuration = 45
-            compare(fixture.store.availPreview, "")
-            compare(child(bar, "previewBox").visible, false)
-        }
-
-        function test_lengthChoice() {
-            const bar = showBar()
             const box = child(bar, "lengthBox")
             compare(box.displayText, "30m")
             compare(box.model, [15, 30, 45, 60])
             box.activated(3)
             compare(fixture.store.forDuration, 60)
             compare(box.displayText, "60m")
+            compare(child(bar, "previewBox").visible, false)
         }
 
         function test_hits() {
             const bar = showBar()
-            fixture.reply("GET", "/api/app/people", 200, eightHits())
+            const hits = [Feed.hit(null, "rena.team@acme.io", "Acme")]
+            for (let i = 1; i < 8; ++i)
+                hits.push(Feed.hit("Person " + i, "p" + i + "@example.com", "Co " + i))
+            fixture.reply("GET", "/api/app/people", 200, { people: hits })
             const field = child(bar, "personField")
             click(field)
             type("re")
             tryCompare(child(bar, "hitList"), "visible", true)
-            compare(fixture.lastQuery("/api/app/people"), "q=re")
             // Searches of an earlier test may still arrive first; the last two are this field's.
             compare(fixture.queries("/api/app/people").slice(-2), ["q=r", "q=re"], "one search per keystroke")
-            const names = shownHits(bar)
-            compare(names.length, 5)
-            compare(names[0], "rena.team")
-            compare(names[1], "Person 1")
+            compare(Feed.visibleAll(bar, "hitName").map(t => t.text),
+                    ["rena.team", "Person 1", "Person 2", "Person 3", "Person 4"])
 
             // Emptying the field hides the list, but the empty search is still sent.
-            const sent = fixture.requestCount("/api/app/people")
             keyClick(Qt.Key_Backspace)
             keyClick(Qt.Key_Backspace)
             compare(child(bar, "hitList").visible, false)
-            tryVerify(() => fixture.requestCount("/api/app/people") === sent + 2)
-            compare(fixture.lastQuery("/api/app/people"), "q=")
+            tryVerify(() => fixture.lastQuery("/api/app/people") === "q=")
 
-            // Choosing the name-less hit: the chip reads "for " and the full address.
             type("r")
             tryCompare(child(bar, "hitList"), "visible", true)
+            // The name-less hit's chip reads "for " and the full address.
             click(child(bar, "hit:rena.team@acme.io"))
-            verify(fixture.store.hasForWho)
             compare(fixture.store.forWho.email, "rena.team@acme.io")
             compare(child(bar, "hitList").visible, false)
             verify(child(bar, "chip").visible)
             compare(field.visible, false)
             compare(child(bar, "chipName").text, "for rena.team@acme.io")
             compare(child(bar, "chipEmail").text, "rena.team@acme.io")
-            compare(child(bar, "helpText").text,
-                    "Their name and email are filled in. They click a time, confirm, and the invite goes out.")
+            compare(child(bar, "helpText").text, personHelp)
 
             // Clearing the chip brings back an empty field.
-            fixture.store.availPreview = "old times"
             click(child(bar, "clearChoiceButton"))
             compare(fixture.store.hasForWho, false)
-            compare(fixture.store.forQuery, "")
-            compare(fixture.store.availPreview, "")
             verify(field.visible)
             compare(field.text, "")
         }
 
-        function test_helpTextFollowsATypedAddress() {
+        function test_typedAddress() {
             const bar = showBar()
             const help = child(bar, "helpText")
-            compare(help.text, "Paste into any email or DM. They click a time and confirm. ⌃⌥A copies without opening Vesk.")
+            compare(help.text, plainHelp)
             click(child(bar, "personField"))
             type("ana@x.io")
-            tryCompare(help, "text",
-                       "Their name and email are filled in. They click a time, confirm, and the invite goes out.")
+            tryCompare(help, "text", personHelp)
             compare(fixture.store.hasForWho, false)
-            keyClick(Qt.Key_Backspace)
-            keyClick(Qt.Key_Backspace)
-            keyClick(Qt.Key_Backspace)
-            tryCompare(help, "text", "Paste into any email or DM. They click a time and confirm. ⌃⌥A copies without opening Vesk.")
-        }
+            for (let i = 0; i < 3; ++i)
+                keyClick(Qt.Key_Backspace)
+            tryCompare(help, "text", plainHelp)
+            type(".io")
 
-        function test_returnCopiesForTheTypedAddress() {
-            const bar = showBar()
+            // Return copies for it.
             fixture.reply("POST", "/api/app/availability", 200, { text: "Thu 9:00" })
-            click(child(bar, "personField"))
-            type("ana@x.io")
             keyClick(Qt.Key_Return)
             tryCompare(child(bar, "copyLabel"), "text", "Copied. Paste anywhere", 5000)
             const sent = fixture.lastBody("/api/app/availability")
@@ -182,9 +124,8 @@ Item {
             const bar = showBar()
             fixture.reply("POST", "/api/app/availability", 200, { error: "Calendar not connected." })
             click(child(bar, "copyButton"))
-            const error = child(bar, "availErrorText")
-            tryCompare(error, "text", "Calendar not connected.")
-            verify(error.visible)
+            tryCompare(child(bar, "availErrorText"), "text", "Calendar not connected.")
+            verify(child(bar, "availErrorText").visible)
             compare(child(bar, "copyLabel").text, "Copy availability")
         }
     }

@@ -56,14 +56,10 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("statusColour");
 
         QTest::newRow("confirmed beats high risk") << u"confirmed"_s << u"high"_s << Pal::green << Pal::green;
-        QTest::newRow("vesk") << u"vesk"_s << u"high"_s << Pal::green << Pal::green;
-        QTest::newRow("rescued") << u"rescued"_s << u"medium"_s << Pal::green << Pal::green;
-        QTest::newRow("no-show is red") << u"no_show"_s << u"low"_s << Pal::red << Pal::red;
         QTest::newRow("at risk whatever the level") << u"at_risk"_s << u"low"_s << Pal::red << Pal::red;
         QTest::newRow("unconfirmed medium") << u"unconfirmed"_s << u"medium"_s << Pal::amber << Pal::amber;
         QTest::newRow("unconfirmed high") << u"unconfirmed"_s << u"high"_s << Pal::red << Pal::amber;
         QTest::newRow("unconfirmed low") << u"unconfirmed"_s << u"low"_s << Pal::green << Pal::amber;
-        QTest::newRow("unconfirmed no level") << u"unconfirmed"_s << QString() << Pal::green << Pal::amber;
         QTest::newRow("capital C falls through to risk") << u"Confirmed"_s << u"high"_s << Pal::red << Pal::muted;
         QTest::newRow("unknown status, medium") << u"pending"_s << u"medium"_s << Pal::amber << Pal::muted;
         QTest::newRow("risk is case-sensitive") << u"pending"_s << u"High"_s << Pal::green << Pal::muted;
@@ -86,18 +82,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("word");
 
-        QTest::newRow("unconfirmed") << false << u"unconfirmed"_s << u"Unconfirmed"_s;
-        QTest::newRow("confirmed") << false << u"confirmed"_s << u"Confirmed"_s;
         QTest::newRow("at_risk") << false << u"at_risk"_s << u"At risk"_s;
-        QTest::newRow("vesk") << false << u"vesk"_s << u"Vesk"_s;
-        QTest::newRow("rescued") << false << u"rescued"_s << u"Rescued"_s;
         QTest::newRow("no_show") << false << u"no_show"_s << u"No-show"_s;
         QTest::newRow("status unchanged") << false << u"Confirmed"_s << u"Confirmed"_s;
-        QTest::newRow("status empty") << false << QString() << QString();
-        QTest::newRow("zoom") << true << u"zoom"_s << u"Zoom"_s;
-        QTest::newRow("meet") << true << u"meet"_s << u"Meet"_s;
-        QTest::newRow("teams") << true << u"teams"_s << u"Teams"_s;
-        QTest::newRow("webex") << true << u"webex"_s << u"Webex"_s;
         QTest::newRow("other") << true << u"other"_s << u"Video"_s;
         QTest::newRow("none") << true << u"none"_s << u"No link"_s;
         QTest::newRow("room unchanged") << true << u"jitsi"_s << u"jitsi"_s;
@@ -123,7 +110,6 @@ private Q_SLOTS:
         QTest::newRow("tray") << 16.0 << 1.0 << 40.0 / 3.0 << QSize(14, 16);
         QTest::newRow("tray at 2x") << 16.0 << 2.0 << 40.0 / 3.0 << QSize(27, 32);
         QTest::newRow("header at 1.5x") << 18.0 << 1.5 << 15.0 << QSize(23, 27);
-        QTest::newRow("grid size") << 48.0 << 1.0 << 40.0 << QSize(40, 48);
     }
 
     void ghostSizes()
@@ -142,8 +128,7 @@ private Q_SLOTS:
 
     void ghostShape()
     {
-        // On the grid itself one unit is one pixel: the body is filled, the eyes and the hem's
-        // notches are holes, the corners outside the rounded top are empty.
+        // At 48 px one grid unit is one pixel.
         const QColor tint(0x8F, 0x7B, 0xFF);
         const QImage image = ghostImage(48, 1.0, tint);
         const auto alphaAt = [&](int x, int y) { return qAlpha(image.pixel(x, y)); };
@@ -151,7 +136,6 @@ private Q_SLOTS:
         QCOMPARE(QColor(image.pixel(20, 30)), tint);
         QCOMPARE(alphaAt(14, 18), 0);             // left eye centre
         QCOMPARE(alphaAt(26, 18), 0);             // right eye centre
-        QCOMPARE(alphaAt(20, 18), 255);           // between the eyes
         QCOMPARE(alphaAt(1, 1), 0);               // outside the rounded top
         QCOMPARE(alphaAt(20, 41), 0);             // notch of the hem below the middle peak
         QCOMPARE(alphaAt(14, 40), 255);           // hem point at (14, 42)
@@ -168,38 +152,19 @@ private Q_SLOTS:
         QVERIFY(!Labels::isLive(m, eleven));
         QVERIFY(Labels::isPast(m, eleven));
         QVERIFY(!Labels::isLive(m, ten.addSecs(-1)));
-
-        QCOMPARE(Labels::rowOpacity(m, eleven, false), 0.72);
-        QCOMPARE(Labels::rowOpacity(m, eleven, true), 1.0);
+        // Ended rows fade unless open or still needing attention.
         QCOMPARE(Labels::rowOpacity(m, ten, false), 1.0);
-        QCOMPARE(Labels::rowOpacity(meeting(u"unconfirmed"_s), eleven, false), 1.0);
-        QCOMPARE(Labels::rowOpacity(meeting(u"at_risk"_s), eleven, false), 1.0);
         QCOMPARE(Labels::rowOpacity(meeting(u"no_show"_s), eleven, false), 0.72);
-    }
+        QCOMPARE(Labels::rowOpacity(meeting(u"at_risk"_s), eleven, false), 1.0);
 
-    void nextStep_data()
-    {
-        QTest::addColumn<QVariant>("action");
-        QTest::addColumn<int>("minutesAfterTen");
-        QTest::addColumn<bool>("shown");
-
-        QTest::newRow("before the end") << QVariant(u"Send the agenda"_s) << 30 << true;
-        QTest::newRow("hidden once ended") << QVariant(u"Send the agenda"_s) << 60 << false;
-        QTest::newRow("nothing yet") << QVariant(u"Nothing yet, all good"_s) << 0 << false;
-        QTest::newRow("empty") << QVariant(QString()) << 0 << false;
-        QTest::newRow("absent") << QVariant() << 0 << false;
-    }
-
-    void nextStep()
-    {
-        QFETCH(QVariant, action);
-        QFETCH(int, minutesAfterTen);
-        QFETCH(bool, shown);
-        Meeting m = meeting(u"confirmed"_s);
-        if (action.isValid())
-            m.action = action.toString();
-        QCOMPARE(Labels::showsNextStep(m, QDateTime(QDate(2025, 3, 4), QTime(10, 0)).addSecs(minutesAfterTen * 60)),
-                 shown);
+        // The next step shows until the end, unless absent or the service's "nothing" text.
+        Meeting step = m;
+        QVERIFY(!Labels::showsNextStep(step, ten));
+        step.action = u"Send the agenda"_s;
+        QVERIFY(Labels::showsNextStep(step, ten));
+        QVERIFY(!Labels::showsNextStep(step, eleven));
+        step.action = u"Nothing yet, all good"_s;
+        QVERIFY(!Labels::showsNextStep(step, ten));
     }
 
     void links()
@@ -239,83 +204,25 @@ private Q_SLOTS:
         const QString subject = u"Follow-up: Q&A + next steps"_s;
         const QString body = u"Hi Rena,\n\n100% = done? a=b&c\u00e9"_s;
         const QUrl url = Labels::draftMailUrl(m, subject, body);
-        QVERIFY(url.isValid());
-        QCOMPARE(url.scheme(), u"mailto"_s);
         QCOMPARE(url.path(), u"rena@example.com,ivo@example.com"_s);
         const QString encoded = url.toString(QUrl::FullyEncoded);
         QVERIFY2(encoded.contains(u"?subject=Follow-up%3A%20Q%26A%20%2B%20next%20steps&body="_s), qPrintable(encoded));
-        QVERIFY2(!encoded.contains(u'\n'), qPrintable(encoded));
-        // The query items come back exactly.
         const QUrlQuery query(url);
-        QCOMPARE(query.queryItems(QUrl::FullyDecoded).size(), 2);
-        QCOMPARE(query.queryItems(QUrl::FullyDecoded).at(0).first, u"subject"_s);
-        QCOMPARE(QUrl::fromPercentEncoding(query.queryItemValue(u"subject"_s, QUrl::FullyEncoded).toUtf8()), subject);
+        QCOMPARE(query.queryItems().size(), 2);
         QCOMPARE(QUrl::fromPercentEncoding(query.queryItemValue(u"body"_s, QUrl::FullyEncoded).toUtf8()), body);
 
         QCOMPARE(Labels::draftText(u"Hello"_s, u"Body"_s), u"Subject: Hello\n\nBody"_s);
     }
 
-    void quickAddMain_data()
+    void quickAddMainWhileBusy()
     {
-        QTest::addColumn<bool>("hasWhen");
-        QTest::addColumn<QVariantList>("people"); // each: [name or null, email or null]
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<bool>("enabled");
-
-        const QVariant none;
-        QTest::newRow("create with addresses") << true << QVariantList{QVariantList{u"Rena"_s, u"r@x.io"_s}} << false
-                                               << u"Create & invite"_s << true;
-        QTest::newRow("create, one without address")
-            << true << QVariantList{QVariantList{u"Rena"_s, u"r@x.io"_s}, QVariantList{u"Ivo"_s, none}} << false
-            << u"Create & invite"_s << false;
-        QTest::newRow("create while busy") << true << QVariantList{QVariantList{u"Rena"_s, u"r@x.io"_s}} << true
-                                           << u"Create & invite"_s << false;
-        QTest::newRow("no people") << true << QVariantList{} << false << u"Add to calendar"_s << true;
-        QTest::newRow("no people, busy") << true << QVariantList{} << true << u"Add to calendar"_s << false;
-        QTest::newRow("no time, first name") << false << QVariantList{QVariantList{u"Rena Ortiz"_s, none}} << true
-                                             << u"Copy times for Rena"_s << true;
-        QTest::newRow("no time, no people") << false << QVariantList{} << false << u"Copy times for them"_s << true;
-        QTest::newRow("no time, nameless") << false << QVariantList{QVariantList{none, u"r@x.io"_s}} << false
-                                           << u"Copy times for them"_s << true;
-    }
-
-    void quickAddMain()
-    {
-        QFETCH(bool, hasWhen);
-        QFETCH(QVariantList, people);
-        QFETCH(bool, busy);
-        QFETCH(QString, label);
-        QFETCH(bool, enabled);
+        // Busy blocks creating, not copying times.
         QADraft draft;
         draft.durationMin = 30;
-        if (hasWhen)
-            draft.when = u"Wed 10:00"_s;
-        for (const QVariant &entry : people) {
-            const QVariantList pair = entry.toList();
-            QAPerson person;
-            person.query = u"q"_s;
-            if (pair.at(0).isValid())
-                person.name = pair.at(0).toString();
-            if (pair.at(1).isValid())
-                person.email = pair.at(1).toString();
-            draft.people.append(person);
-        }
-        QCOMPARE(Labels::quickAddMainLabel(draft), label);
-        QCOMPARE(Labels::quickAddMainEnabled(draft, busy), enabled);
-        QCOMPARE(Labels::draftTimeLine(draft), hasWhen ? u"Wed 10:00 \u00B7 30 min"_s : QString());
-    }
-
-    void personTexts()
-    {
-        PersonHit named{u"Rena Ortiz"_s, u"rena@example.com"_s, u"Acme"_s};
-        PersonHit nameless{std::nullopt, u"ivo@example.com"_s, {}};
-        QCOMPARE(Labels::candidateLabel(named), u"Rena Ortiz  \u00B7  rena@example.com"_s);
-        QCOMPARE(Labels::candidateLabel(nameless), u"ivo@example.com  \u00B7  ivo@example.com"_s);
-        QCOMPARE(Labels::hitName(named), u"Rena Ortiz"_s);
-        QCOMPARE(Labels::hitName(nameless), u"ivo"_s);
-        QCOMPARE(Labels::chipText(named), u"for Rena Ortiz"_s);
-        QCOMPARE(Labels::chipText(nameless), u"for ivo@example.com"_s);
+        QVERIFY(Labels::quickAddMainEnabled(draft, true));
+        draft.when = u"Wed 10:00"_s;
+        QVERIFY(!Labels::quickAddMainEnabled(draft, true));
+        QVERIFY(Labels::quickAddMainEnabled(draft, false));
     }
 
     void dayLabel()
@@ -336,18 +243,15 @@ private Q_SLOTS:
         const QStringList names{u"chevron.left"_s, u"chevron.right"_s, u"chevron.up"_s, u"chevron.down"_s,
                                 u"sparkles"_s, u"calendar.badge.clock"_s, u"checkmark"_s, u"xmark"_s,
                                 u"person.crop.circle"_s};
+        // Every opaque pixel takes the tint, and each icon covers some of its square.
         for (const QString &name : names) {
             QVERIFY2(TintedIcon::exists(name), qPrintable(name));
             const QImage image = TintedIcon::render(name, QSize(32, 32), Pal::violet2);
             int covered = 0;
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x) {
-                    const QRgb pixel = image.pixel(x, y);
-                    if (qAlpha(pixel) == 255) {
-                        ++covered;
-                        QCOMPARE(QColor(pixel), Pal::violet2);
-                    }
-                }
+            for (int i = 0; i < 32 * 32; ++i) {
+                const QRgb pixel = image.pixel(i % 32, i / 32);
+                covered += qAlpha(pixel) == 255 && QColor(pixel) == Pal::violet2;
+                QVERIFY(qAlpha(pixel) < 255 || QColor(pixel) == Pal::violet2);
             }
             QVERIFY2(covered > 20, qPrintable(name));
         }

@@ -4,12 +4,9 @@
 
 #include <QJSValue>
 #include <QJsonDocument>
-#include <QLocale>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest>
-
-#include <memory>
 
 /// What the QML tests reach as `fixture`: the Store of the current test, the server's script and
 /// records, and what the desktop doubles saw.
@@ -24,27 +21,18 @@ public:
     void create() { m_world = std::make_unique<ViewWorld>(); }
     void destroy() { m_world.reset(); }
 
-    /// Forgets the script and the records, and starts a new Store.
+    /// Starts a new Store with the answers scripted since the last `resetServer`.
     Q_INVOKABLE Store *start(bool signedIn)
-    {
-        resetServer();
-        return startKeepingScript(signedIn);
-    }
-
-    /// Starts a new Store with the answers scripted so far.
-    Q_INVOKABLE Store *startKeepingScript(bool signedIn)
     {
         m_world->urlOpener.opened.clear();
         m_world->clipboard.writes.clear();
         Store *result = &m_world->start(signedIn);
-        // The world owns the Store; QML must never collect it.
         QQmlEngine::setObjectOwnership(result, QQmlEngine::CppOwnership);
         Q_EMIT storeChanged();
         return result;
     }
 
-    /// Ends the previous Store, then forgets every scripted answer and recorded request, so nothing
-    /// the previous test sent is counted in the next.
+    /// Ends the previous Store, then forgets every scripted answer and recorded request.
     Q_INVOKABLE void resetServer()
     {
         m_world->stop();
@@ -56,10 +44,13 @@ public:
     Q_INVOKABLE void reply(const QString &method, const QString &path, int status, const QJSValue &body,
                            int delayMs = 0)
     {
+        const QByteArray encoded = body.isString()
+            ? body.toString().toUtf8()
+            : QJsonDocument::fromVariant(body.toVariant()).toJson(QJsonDocument::Compact);
         m_world->on(method.toLatin1().constData(), path.toUtf8())
             .after(std::chrono::milliseconds(delayMs))
             .header("Content-Type", "application/json")
-            .reply(status, encode(body));
+            .reply(status, encoded);
     }
 
     /// Scripts a route that never answers.
@@ -68,23 +59,14 @@ public:
         m_world->on(method.toLatin1().constData(), path.toUtf8()).never();
     }
 
-    Q_INVOKABLE int requestCount(const QString &path) const
-    {
-        return int(m_world->server.requestsTo(path.toUtf8()).size());
-    }
-
-    /// The raw query of the last request to a path.
-    Q_INVOKABLE QString lastQuery(const QString &path) const
-    {
-        const auto requests = m_world->server.requestsTo(path.toUtf8());
-        return requests.isEmpty() ? QString() : QString::fromUtf8(requests.last().rawQuery);
-    }
+    Q_INVOKABLE int requestCount(const QString &path) const { return int(requests(path).size()); }
+    Q_INVOKABLE QString lastQuery(const QString &path) const { return queries(path).value(requestCount(path) - 1); }
 
     /// The raw queries of every request to a path, in order.
     Q_INVOKABLE QStringList queries(const QString &path) const
     {
         QStringList result;
-        for (const RecordedRequest &request : m_world->server.requestsTo(path.toUtf8()))
+        for (const RecordedRequest &request : requests(path))
             result.append(QString::fromUtf8(request.rawQuery));
         return result;
     }
@@ -92,8 +74,8 @@ public:
     /// The JSON body of the last request to a path.
     Q_INVOKABLE QVariant lastBody(const QString &path) const
     {
-        const auto requests = m_world->server.requestsTo(path.toUtf8());
-        return requests.isEmpty() ? QVariant() : QJsonDocument::fromJson(requests.last().body).toVariant();
+        const auto all = requests(path);
+        return all.isEmpty() ? QVariant() : QJsonDocument::fromJson(all.last().body).toVariant();
     }
 
     Q_INVOKABLE QStringList opened() const
@@ -118,12 +100,7 @@ Q_SIGNALS:
     void storeChanged();
 
 private:
-    static QByteArray encode(const QJSValue &body)
-    {
-        if (body.isString())
-            return body.toString().toUtf8();
-        return QJsonDocument::fromVariant(body.toVariant()).toJson(QJsonDocument::Compact);
-    }
+    QList<RecordedRequest> requests(const QString &path) const { return m_world->server.requestsTo(path.toUtf8()); }
 
     std::unique_ptr<ViewWorld> m_world;
 };

@@ -1,16 +1,11 @@
 #pragma once
 
-#include "platform/qnamhttp.h"
 #include "service/tokenstore.h"
-#include "state/store.h"
 
 #include "support/storeworld.h"
 
-#include <QCoreApplication>
 #include <QLocale>
 #include <QTimeZone>
-
-#include <memory>
 
 /// Everything a panel needs to run for real: the Store world with a clock fixed at 10:00 on a
 /// Tuesday. Create it once the application exists.

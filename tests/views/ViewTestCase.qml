@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// The helpers every view test shares: clicks that wait for layouts and row animations, lookups by
+// object name, typing, and a fresh Store.
+import QtQuick
+import QtTest
+import "feed.js" as Feed
+
+TestCase {
+    when: windowShown
+
+    function settle() {
+        const top = Window.window ? Window.window.contentItem : parent
+        tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
+        for (const clip of Feed.findAll(top, "actionClip")) {
+            const area = clip.children[0]
+            tryVerify(() => !clip.visible || Math.abs(clip.implicitHeight - area.implicitHeight - 14) < 0.5, 3000,
+                      "rows settle")
+        }
+        tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
+    }
+
+    function click(item, x, y) {
+        settle()
+        if (x === undefined)
+            mouseClick(item)
+        else
+            mouseClick(item, x, y)
+    }
+
+    function child(item, name) {
+        const found = findChild(item, name)
+        verify(found, "no item named " + name)
+        return found
+    }
+
+    function type(text) {
+        for (let i = 0; i < text.length; ++i)
+            keyClick(text[i])
+    }
+
+    // A fresh Store; with `meetings` the first feed holds them and the call waits for it to load.
+    // `script` scripts further answers before the Store starts.
+    function startStore(signedIn, meetings, script) {
+        fixture.resetServer()
+        if (meetings !== undefined)
+            fixture.reply("GET", "/api/today", 200, Feed.feed(meetings))
+        if (script)
+            script()
+        const store = fixture.start(signedIn)
+        if (signedIn && meetings !== undefined)
+            tryVerify(() => store.lastUpdated.getTime() > 0, 5000, "the first feed load ends")
+        return store
+    }
+}
