@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test bench clean screenshots release install install-user
+.PHONY: all deps configure build format-check test bench clean screenshots release install install-user
 
 all: build
 
@@ -19,7 +19,10 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS)
 
-test: build
+format-check: deps
+	@scripts/check-format
+
+test: build format-check
 	@scripts/run-tests $(BUILD_DIR)
 
 bench: deps

@@ -19,17 +19,17 @@ QByteArray makeFeed(int meetings)
         if (i)
             out += ',';
         const QByteArray n = QByteArray::number(i);
-        out += "{\"id\":\"mtg_" + n + "\",\"title\":\"Renewal call with Customer " + n
-               + "\",\"startsAt\":\"2025-03-04T10:00:00.250Z\",\"endsAt\":\"2025-03-04T10:30:00+01:00\","
-                 "\"room\":\"zoom\",\"joinUrl\":\"https://zoom.example/j/"
-               + n
-               + "\",\"status\":\"at_risk\",\"riskLevel\":\"high\",\"riskScore\":" + QByteArray::number(i * 7)
-               + ",\"action\":null,\"watched\":true,\"people\":[";
+        out += "{\"id\":\"mtg_" + n + "\",\"title\":\"Renewal call with Customer " + n +
+               "\",\"startsAt\":\"2025-03-04T10:00:00.250Z\",\"endsAt\":\"2025-03-04T10:30:00+01:00\","
+               "\"room\":\"zoom\",\"joinUrl\":\"https://zoom.example/j/" +
+               n +
+               "\",\"status\":\"at_risk\",\"riskLevel\":\"high\",\"riskScore\":" + QByteArray::number(i * 7) +
+               ",\"action\":null,\"watched\":true,\"people\":[";
         for (int p = 0; p < 3; ++p) {
             if (p)
                 out += ',';
-            out += "{\"name\":\"Person " + QByteArray::number(p) + "\",\"email\":\"p" + QByteArray::number(p)
-                   + "@customer" + n + ".example\",\"rsvp\":\"accepted\"}";
+            out += "{\"name\":\"Person " + QByteArray::number(p) + "\",\"email\":\"p" +
+                   QByteArray::number(p) + "@customer" + n + ".example\",\"rsvp\":\"accepted\"}";
         }
         out += "]}";
     }
@@ -48,8 +48,8 @@ int main(int argc, char *argv[])
     // Warm up and check the input decodes.
     const FeedDecodeResult first = decodeFeed(body);
     if (!first.feed || first.feed->meetings.size() != kMeetings) {
-        std::fprintf(stderr, "bench: the generated feed did not decode: %s %s\n", qPrintable(first.error.path),
-                     qPrintable(first.error.description));
+        std::fprintf(stderr, "bench: the generated feed did not decode: %s %s\n",
+                     qPrintable(first.error.path), qPrintable(first.error.description));
         return 1;
     }
 

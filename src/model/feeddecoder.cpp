@@ -38,8 +38,7 @@ class FeedReader
 public:
     explicit FeedReader(const QByteArray &body)
         : m_scan(body)
-    {
-    }
+    {}
 
     FeedDecodeResult read()
     {
@@ -161,7 +160,8 @@ private:
             fail(meeting, -1, key, raw);
     }
 
-    enum Field : unsigned {
+    enum Field : unsigned
+    {
         Id = 1u << 0,
         Title = 1u << 1,
         StartsAt = 1u << 2,
@@ -224,9 +224,15 @@ private:
             }
         }
         static const std::pair<Field, QLatin1StringView> required[] = {
-            {Id, "id"_L1},           {Title, "title"_L1},         {StartsAt, "startsAt"_L1},
-            {EndsAt, "endsAt"_L1},   {Room, "room"_L1},           {Status, "status"_L1},
-            {RiskLevel, "riskLevel"_L1}, {RiskScore, "riskScore"_L1}, {Watched, "watched"_L1},
+            {Id, "id"_L1},
+            {Title, "title"_L1},
+            {StartsAt, "startsAt"_L1},
+            {EndsAt, "endsAt"_L1},
+            {Room, "room"_L1},
+            {Status, "status"_L1},
+            {RiskLevel, "riskLevel"_L1},
+            {RiskScore, "riskScore"_L1},
+            {Watched, "watched"_L1},
             {People, "people"_L1},
         };
         for (const auto &[field, name] : required) {

@@ -50,11 +50,11 @@ std::optional<QDateTime> parse(QStringView text, bool withFraction)
     const int hour = digits(text, 11, 2);
     const int minute = digits(text, 14, 2);
     const int second = digits(text, 17, 2);
-    if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0
-        || minute > 59 || second < 0 || second > 59)
+    if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 59)
         return std::nullopt;
-    if (!at(text, 4, u'-') || !at(text, 7, u'-') || !at(text, 10, u'T') || !at(text, 13, u':')
-        || !at(text, 16, u':'))
+    if (!at(text, 4, u'-') || !at(text, 7, u'-') || !at(text, 10, u'T') || !at(text, 13, u':') ||
+        !at(text, 16, u':'))
         return std::nullopt;
     if (day > daysInMonth(year, month))
         return std::nullopt;
@@ -95,8 +95,8 @@ std::optional<QDateTime> parse(QStringView text, bool withFraction)
     if (pos != text.size())
         return std::nullopt;
 
-    const qint64 seconds = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second
-                           - offsetSeconds;
+    const qint64 seconds =
+        daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second - offsetSeconds;
     return QDateTime::fromMSecsSinceEpoch(seconds * 1000 + millis, QTimeZone::utc());
 }
 

@@ -51,7 +51,8 @@ QJsonValue JsonReader::required(const QJsonObject &o, QLatin1StringView key, QJs
     }
     const QJsonValue value = it.value();
     if (value.type() != type) {
-        fail(QString(key), QStringLiteral("Expected %1 but found %2.").arg(typeName(type), typeName(value.type())));
+        fail(QString(key),
+             QStringLiteral("Expected %1 but found %2.").arg(typeName(type), typeName(value.type())));
         return {};
     }
     return value;
@@ -70,8 +71,7 @@ std::optional<QString> JsonReader::optionalText(const QJsonObject &o, QLatin1Str
     if (it == o.constEnd() || it.value().isNull())
         return std::nullopt;
     if (!it.value().isString()) {
-        fail(QString(key),
-             QStringLiteral("Expected text but found %1.").arg(typeName(it.value().type())));
+        fail(QString(key), QStringLiteral("Expected text but found %1.").arg(typeName(it.value().type())));
         return std::nullopt;
     }
     return it.value().toString();

@@ -30,8 +30,7 @@ JsonScanner::JsonScanner(const QByteArray &text)
     : m_begin(text.constData())
     , m_p(text.constData())
     , m_end(text.constData() + text.size())
-{
-}
+{}
 
 bool JsonScanner::fail()
 {
@@ -105,8 +104,8 @@ bool JsonScanner::nextKey(QLatin1StringView &key, bool &first)
     // Plain ASCII keys are viewed in place; others are decoded into a buffer as UTF-8.
     const char *start = m_p + 1;
     const char *p = start;
-    while (p < m_end && *p != '"' && *p != '\\' && static_cast<unsigned char>(*p) >= 0x20
-           && static_cast<unsigned char>(*p) < 0x80)
+    while (p < m_end && *p != '"' && *p != '\\' && static_cast<unsigned char>(*p) >= 0x20 &&
+           static_cast<unsigned char>(*p) < 0x80)
         ++p;
     if (p < m_end && *p == '"') {
         key = QLatin1StringView(start, p - start);
@@ -333,8 +332,8 @@ bool JsonScanner::readNumber(double &value, qint64 &integer, bool &isInteger)
         bool ok = false;
         integer = text.toLongLong(&ok);
         isInteger = ok;
-    } else if (std::isfinite(value) && std::trunc(value) == value && value >= -9223372036854775808.0
-               && value < 9223372036854775808.0) {
+    } else if (std::isfinite(value) && std::trunc(value) == value && value >= -9223372036854775808.0 &&
+               value < 9223372036854775808.0) {
         // Written with a fraction or exponent but integral, such as 4.0 or 1e3.
         integer = static_cast<qint64>(value);
         isInteger = true;
@@ -391,7 +390,8 @@ bool JsonScanner::skipDepth(int depth)
                 return false;
             first = false;
             skipSpace();
-            if (m_p >= m_end || *m_p != '"' || !readStringRaw(nullptr) || !expect(':') || !skipDepth(depth + 1))
+            if (m_p >= m_end || *m_p != '"' || !readStringRaw(nullptr) || !expect(':') ||
+                !skipDepth(depth + 1))
                 return fail();
         }
     }

@@ -8,7 +8,17 @@
 class JsonScanner
 {
 public:
-    enum class Kind { Object, Array, String, Number, True, False, Null, Invalid };
+    enum class Kind
+    {
+        Object,
+        Array,
+        String,
+        Number,
+        True,
+        False,
+        Null,
+        Invalid
+    };
 
     explicit JsonScanner(const QByteArray &text);
 

@@ -41,7 +41,8 @@ QJsonObject Meeting::toJson() const
 
 size_t qHash(const Meeting &m, size_t seed) noexcept
 {
-    seed = qHashMulti(seed, m.id, m.title, m.startsAt.toMSecsSinceEpoch(), m.endsAt.toMSecsSinceEpoch(), m.room);
+    seed =
+        qHashMulti(seed, m.id, m.title, m.startsAt.toMSecsSinceEpoch(), m.endsAt.toMSecsSinceEpoch(), m.room);
     seed = hashOptional(seed, m.joinUrl);
     seed = qHashMulti(seed, m.status, m.riskLevel, m.riskScore);
     seed = hashOptional(seed, m.action);

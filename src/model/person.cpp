@@ -4,9 +4,8 @@
 
 QJsonObject Person::toJson() const
 {
-    return QJsonObject{{QStringLiteral("name"), name},
-                       {QStringLiteral("email"), email},
-                       {QStringLiteral("rsvp"), rsvp}};
+    return QJsonObject{
+        {QStringLiteral("name"), name}, {QStringLiteral("email"), email}, {QStringLiteral("rsvp"), rsvp}};
 }
 
 size_t qHash(const Person &person, size_t seed) noexcept

@@ -48,7 +48,8 @@ std::optional<QADraft> QADraft::fromJson(const QJsonObject &object)
     draft.start = r.optionalText(object, "start"_L1);
     draft.end = r.optionalText(object, "end"_L1);
     const qint64 duration = r.integer(object, "durationMin"_L1);
-    if (!r.failed() && (duration < std::numeric_limits<int>::min() || duration > std::numeric_limits<int>::max()))
+    if (!r.failed() &&
+        (duration < std::numeric_limits<int>::min() || duration > std::numeric_limits<int>::max()))
         r.fail(u"durationMin"_s, u"Number %1 is out of range."_s.arg(duration));
     draft.durationMin = static_cast<int>(duration);
     draft.people = r.objectArray<QAPerson>(object, "people"_L1, &QAPerson::decode);
@@ -68,12 +69,9 @@ QJsonObject QADraft::toJson() const
     for (const QAPerson &person : people)
         persons.append(person.toJson());
     QJsonObject object{
-        {u"intent"_s, intent},
-        {u"title"_s, title},
-        {u"durationMin"_s, durationMin},
-        {u"people"_s, persons},
-        {u"conference"_s, conference},
-        {u"conflicts"_s, QJsonArray::fromStringList(conflicts)},
+        {u"intent"_s, intent},           {u"title"_s, title},
+        {u"durationMin"_s, durationMin}, {u"people"_s, persons},
+        {u"conference"_s, conference},   {u"conflicts"_s, QJsonArray::fromStringList(conflicts)},
         {u"hasZoom"_s, hasZoom},
     };
     insertOptional(object, u"start"_s, start);

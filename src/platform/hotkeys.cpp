@@ -7,16 +7,16 @@
 #include <QMetaObject>
 
 #include <X11/keysym.h>
+#include <cstdlib>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
-
-#include <cstdlib>
 
 namespace {
 
 constexpr uint16_t Modifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1; // Ctrl + Alt
 // NumLock (Mod2) and CapsLock (Lock) must not stop the key, so each lock combination is grabbed.
-constexpr uint16_t LockVariants[] = {0, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK};
+constexpr uint16_t LockVariants[] = {0, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK,
+                                     XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK};
 constexpr uint16_t Considered = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
 xcb_connection_t *x11Connection()
@@ -38,7 +38,8 @@ xcb_window_t rootWindow(xcb_connection_t *c)
 // Wayland session gets no grabs.
 bool HotKeys::isWaylandSession()
 {
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland";
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland";
 }
 
 HotKeys &HotKeys::shared()
@@ -97,8 +98,8 @@ bool HotKeys::grabX11(quint32 id, quint32 keysym)
     for (xcb_keycode_t *k = codes; ok && *k != XCB_NO_SYMBOL; ++k) {
         registration.keycodes.append(*k);
         for (uint16_t extra : LockVariants) {
-            xcb_void_cookie_t cookie = xcb_grab_key_checked(c, 1, root, Modifiers | extra, *k, XCB_GRAB_MODE_ASYNC,
-                                                            XCB_GRAB_MODE_ASYNC);
+            xcb_void_cookie_t cookie = xcb_grab_key_checked(c, 1, root, Modifiers | extra, *k,
+                                                            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
             if (xcb_generic_error_t *error = xcb_request_check(c, cookie)) {
                 std::free(error); // BadAccess: another client holds this combination
                 ok = false;
@@ -133,7 +134,8 @@ void HotKeys::installPortal()
 bool HotKeys::isRegistered(quint32 id) const
 {
     if (m_portal)
-        return (id == Toggle || id == Copy) && m_portal->isBound(id == Toggle ? PortalShortcuts::ToggleId : PortalShortcuts::CopyId);
+        return (id == Toggle || id == Copy) &&
+               m_portal->isBound(id == Toggle ? PortalShortcuts::ToggleId : PortalShortcuts::CopyId);
     for (const Registration &r : m_refs) {
         if (r.id == id)
             return !r.keycodes.isEmpty();

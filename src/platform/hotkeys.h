@@ -18,7 +18,11 @@ class HotKeys : public QObject, public QAbstractNativeEventFilter
     Q_OBJECT
 
 public:
-    enum Id : quint32 { Toggle = 1, Copy = 2 };
+    enum Id : quint32
+    {
+        Toggle = 1,
+        Copy = 2
+    };
 
     /// The shared instance, created on first use and kept for the life of the process.
     static HotKeys &shared();

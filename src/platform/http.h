@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoro/QCoroTask>
 #include <QList>
 #include <QUrl>
-
-#include <QCoro/QCoroTask>
 
 #include <chrono>
 #include <utility>

@@ -4,7 +4,13 @@
 class LoginItem
 {
 public:
-    enum class Status { NotRegistered, Enabled, RequiresApproval, NotFound };
+    enum class Status
+    {
+        NotRegistered,
+        Enabled,
+        RequiresApproval,
+        NotFound
+    };
 
     virtual ~LoginItem() = default;
     /// Registers the login item; false when that failed.

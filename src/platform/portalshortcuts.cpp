@@ -98,9 +98,9 @@ void PortalShortcuts::start()
         finish(State::Failed);
         return;
     }
-    const QDBusMessage call = QDBusMessage::createMethodCall(Service, DesktopPath,
-                                                             QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                                                             QStringLiteral("Introspect"));
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        Service, DesktopPath, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+        QStringLiteral("Introspect"));
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();
@@ -125,8 +125,8 @@ void PortalShortcuts::offered(const QString &introspection)
     }
     // Newer portals want host apps to name themselves before any other call. A refusal is not
     // fatal here: CreateSession then reports whether the portal can do without.
-    QDBusMessage call = QDBusMessage::createMethodCall(Service, DesktopPath, RegistryInterface,
-                                                       QStringLiteral("Register"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Service, DesktopPath, RegistryInterface, QStringLiteral("Register"));
     call << AppId << QVariantMap();
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
@@ -216,8 +216,8 @@ void PortalShortcuts::request(const QString &method, QList<QVariant> args, QVari
     sender.replace(u'.', u'_');
     const QString predicted = DesktopPath + u"/request/" + sender + u'/' + token;
     const auto listen = [this, pending](const QString &path) {
-        m_bus.connect(Service, path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"),
-                      pending, SLOT(response(uint, QVariantMap)));
+        m_bus.connect(Service, path, QStringLiteral("org.freedesktop.portal.Request"),
+                      QStringLiteral("Response"), pending, SLOT(response(uint, QVariantMap)));
     };
     listen(predicted);
 
@@ -255,7 +255,8 @@ void PortalShortcuts::finish(State state)
     Q_EMIT stateChanged(m_state);
 }
 
-void PortalShortcuts::onActivated(const QDBusObjectPath &session, const QString &id, qulonglong, const QVariantMap &)
+void PortalShortcuts::onActivated(const QDBusObjectPath &session, const QString &id, qulonglong,
+                                  const QVariantMap &)
 {
     if (session.path() != m_session || m_state != State::Ready)
         return;

@@ -20,7 +20,13 @@ class PortalShortcuts : public QObject
     Q_OBJECT
 
 public:
-    enum class State { Idle, Working, Ready, Failed };
+    enum class State
+    {
+        Idle,
+        Working,
+        Ready,
+        Failed
+    };
     Q_ENUM(State)
 
     static inline const QString ToggleId = QStringLiteral("toggle-panel");

@@ -1,17 +1,15 @@
 #include "platform/qnamhttp.h"
 
+#include <QCoro/QCoroNetworkReply>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
 
-#include <QCoro/QCoroNetworkReply>
-
 QnamHttp::QnamHttp(QObject *parent)
     : QObject(parent)
     , m_nam(std::make_unique<QNetworkAccessManager>())
-{
-}
+{}
 
 QnamHttp::~QnamHttp()
 {
@@ -35,10 +33,12 @@ QCoro::Task<HttpReply> QnamHttp::send(HttpRequest request)
     if (request.bypassCache)
         req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
 
-    QNetworkReply *raw = request.method == "GET" ? m_nam->get(req)
-                                                 : m_nam->sendCustomRequest(req, request.method, request.body);
+    QNetworkReply *raw = request.method == "GET"
+                             ? m_nam->get(req)
+                             : m_nam->sendCustomRequest(req, request.method, request.body);
     // Owned here; QNAM stays its QObject parent only so abortAll() can find it.
-    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
+    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
+        raw, [](QNetworkReply *r) { r->deleteLater(); });
 
     // The body is collected as it arrives, so an oversized one is refused before it fills memory.
     QByteArray body;

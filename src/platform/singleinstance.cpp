@@ -97,8 +97,7 @@ QByteArray readReply(int fd, const QDeadlineTimer &deadline)
 SingleInstance::SingleInstance(QObject *parent)
     : QObject(parent)
     , m_expectedUid(::getuid())
-{
-}
+{}
 
 SingleInstance::~SingleInstance()
 {
@@ -178,15 +177,16 @@ SingleInstance::ForwardResult SingleInstance::forward(const QStringList &argumen
             pollfd p{fd, POLLOUT, 0};
             int soError = 0;
             socklen_t len = sizeof(soError);
-            if (::poll(&p, 1, int(deadline.remainingTime())) > 0
-                && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) == 0 && soError == 0)
+            if (::poll(&p, 1, int(deadline.remainingTime())) > 0 &&
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) == 0 && soError == 0)
                 break;
         }
         ::close(fd);
         fd = -1;
         // The running instance may not listen yet: it takes the lock before it opens the socket.
         if ((error != ENOENT && error != ECONNREFUSED) || deadline.hasExpired())
-            return error == ENOENT || error == ECONNREFUSED ? ForwardResult::NoInstance : ForwardResult::Failed;
+            return error == ENOENT || error == ECONNREFUSED ? ForwardResult::NoInstance
+                                                            : ForwardResult::Failed;
         QThread::msleep(50);
     }
 

@@ -19,12 +19,19 @@ class SingleInstance : public QObject
     Q_OBJECT
 
 public:
-    enum class Role {
+    enum class Role
+    {
         Primary,     ///< this process is the running instance
         Secondary,   ///< another process of this user runs; forward and end
         Unavailable, ///< no private place to meet: run on its own, forward nothing
     };
-    enum class ForwardResult { Delivered, NoInstance, Refused, Failed };
+    enum class ForwardResult
+    {
+        Delivered,
+        NoInstance,
+        Refused,
+        Failed
+    };
 
     explicit SingleInstance(QObject *parent = nullptr);
     ~SingleInstance() override;

@@ -4,10 +4,11 @@
 class Sounds
 {
 public:
-    enum class Sound {
-        Copied,    ///< "Pop" after a copy
-        Created,   ///< "Pop" after a created event
-        SignedIn,  ///< "Glass" after the browser sign-in
+    enum class Sound
+    {
+        Copied,   ///< "Pop" after a copy
+        Created,  ///< "Pop" after a created event
+        SignedIn, ///< "Glass" after the browser sign-in
     };
 
     virtual ~Sounds() = default;

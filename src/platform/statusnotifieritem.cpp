@@ -55,8 +55,7 @@ bool isEntry(int id)
 SniItemAdaptor::SniItemAdaptor(QObject *object, StatusNotifierItem &item)
     : QDBusAbstractAdaptor(object)
     , m_item(item)
-{
-}
+{}
 
 QString SniItemAdaptor::id() const
 {
@@ -114,9 +113,7 @@ void SniItemAdaptor::ContextMenu(int, int)
     // Hosts show the exported menu themselves.
 }
 
-void SniItemAdaptor::Scroll(int, const QString &)
-{
-}
+void SniItemAdaptor::Scroll(int, const QString &) {}
 
 void SniItemAdaptor::ProvideXdgActivationToken(const QString &token)
 {
@@ -212,8 +209,7 @@ QList<int> DBusMenuAdaptor::AboutToShowGroup(const QList<int> &ids, QList<int> &
 StatusNotifierItem::StatusNotifierItem(QObject *parent)
     : QObject(parent)
     , m_connection(QStringLiteral("none"))
-{
-}
+{}
 
 StatusNotifierItem::~StatusNotifierItem()
 {
@@ -251,8 +247,8 @@ bool StatusNotifierItem::start()
     m_itemAdaptor = new SniItemAdaptor(m_itemObject, *this);
     m_menuObject = new QObject(this);
     m_menuAdaptor = new DBusMenuAdaptor(m_menuObject, *this);
-    if (!m_connection.registerObject(ItemPath.toString(), m_itemObject, QDBusConnection::ExportAdaptors)
-        || !m_connection.registerObject(MenuPath.toString(), m_menuObject, QDBusConnection::ExportAdaptors))
+    if (!m_connection.registerObject(ItemPath.toString(), m_itemObject, QDBusConnection::ExportAdaptors) ||
+        !m_connection.registerObject(MenuPath.toString(), m_menuObject, QDBusConnection::ExportAdaptors))
         return false;
     m_started = true;
 
@@ -274,8 +270,9 @@ bool StatusNotifierItem::start()
 
 void StatusNotifierItem::registerWithWatcher()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(WatcherService.toString(), WatcherPath.toString(),
-                                                       WatcherInterface, QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(WatcherService.toString(), WatcherPath.toString(), WatcherInterface,
+                                       QStringLiteral("RegisterStatusNotifierItem"));
     call << m_connection.baseService();
     auto *pending = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
@@ -303,11 +300,12 @@ void StatusNotifierItem::setTitle(const QString &title)
     Q_EMIT m_itemAdaptor->NewTitle();
     Q_EMIT m_itemAdaptor->NewToolTip();
     // GNOME's extension also listens for the standard property change.
-    QDBusMessage changed = QDBusMessage::createSignal(ItemPath.toString(),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("PropertiesChanged"));
+    QDBusMessage changed =
+        QDBusMessage::createSignal(ItemPath.toString(), QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     changed << ItemInterface
-            << QVariantMap{{QStringLiteral("XAyatanaLabel"), m_title}, {QStringLiteral("Title"), m_itemAdaptor->title()}}
+            << QVariantMap{{QStringLiteral("XAyatanaLabel"), m_title},
+                           {QStringLiteral("Title"), m_itemAdaptor->title()}}
             << QStringList();
     m_connection.send(changed);
 }

@@ -88,7 +88,13 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(QStringList IconThemePath READ iconThemePath)
 
 public:
-    enum Entry { Root = 0, Open = 1, Separator = 2, Quit = 3 };
+    enum Entry
+    {
+        Root = 0,
+        Open = 1,
+        Separator = 2,
+        Quit = 3
+    };
 
     DBusMenuAdaptor(QObject *object, StatusNotifierItem &item);
 
@@ -101,7 +107,8 @@ public:
     static DBusMenuLayout layout();
 
 public Q_SLOTS:
-    uint GetLayout(int parentId, int recursionDepth, const QStringList &propertyNames, DBusMenuLayout &layout);
+    uint GetLayout(int parentId, int recursionDepth, const QStringList &propertyNames,
+                   DBusMenuLayout &layout);
     DBusMenuItems GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames);
     QDBusVariant GetProperty(int id, const QString &name);
     void Event(int id, const QString &eventId, const QDBusVariant &data, uint timestamp);

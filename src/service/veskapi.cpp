@@ -9,8 +9,7 @@
 VeskApi::VeskApi(Http &http, QUrl base)
     : m_http(http)
     , m_base(std::move(base))
-{
-}
+{}
 
 QUrl VeskApi::url(const QString &path) const
 {
@@ -40,7 +39,8 @@ QCoro::Task<VeskApi::AuthorizedReply> VeskApi::authorized(QByteArray method, QUr
     request.method = std::move(method);
     request.url = std::move(url);
     request.timeout = timeout;
-    request.headers.append({QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + token->toUtf8()});
+    request.headers.append(
+        {QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + token->toUtf8()});
     if (jsonBody) {
         request.headers.append({QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json")});
         request.body = *jsonBody;
@@ -61,7 +61,8 @@ QCoro::Task<VeskApi::FeedResult> VeskApi::fetch(std::optional<QString> query)
     request.url = target;
     request.timeout = m_timeouts.feed;
     request.bypassCache = true;
-    request.headers.append({QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + token->toUtf8()});
+    request.headers.append(
+        {QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + token->toUtf8()});
 
     const HttpReply reply = co_await m_http.send(std::move(request));
     if (!reply.delivered)

@@ -3,12 +3,11 @@
 #include "model/meeting.h"
 #include "platform/http.h"
 
+#include <QCoro/QCoroTask>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QUrl>
-
-#include <QCoro/QCoroTask>
 
 #include <chrono>
 #include <optional>
@@ -27,7 +26,13 @@ public:
         std::chrono::milliseconds people{60000};
     };
 
-    enum class FeedOutcome { NoToken, Unreachable, TokenRejected, Loaded };
+    enum class FeedOutcome
+    {
+        NoToken,
+        Unreachable,
+        TokenRejected,
+        Loaded
+    };
 
     struct FeedResult
     {

@@ -26,8 +26,7 @@ AppDelegate::AppDelegate(Settings &settings, Sounds &sounds, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_sounds(sounds)
-{
-}
+{}
 
 void AppDelegate::openUrls(const QStringList &urls)
 {

@@ -58,8 +58,8 @@ std::optional<CallbackUrl> CallbackUrl::parse(const QString &raw)
         return std::nullopt;
     rest = rest.sliced(2);
     qsizetype authorityEnd = 0;
-    while (authorityEnd < rest.size() && rest[authorityEnd] != u'/' && rest[authorityEnd] != u'?'
-           && rest[authorityEnd] != u'#')
+    while (authorityEnd < rest.size() && rest[authorityEnd] != u'/' && rest[authorityEnd] != u'?' &&
+           rest[authorityEnd] != u'#')
         ++authorityEnd;
     QStringView host = rest.first(authorityEnd);
     if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)

@@ -30,15 +30,14 @@ QString CommandLine::versionText()
 
 QString CommandLine::helpText()
 {
-    return QStringLiteral(
-        "Usage: vesk-bar [options] [vesk://connect?token=...&state=...]\n"
-        "\n"
-        "Vesk Bar: your meetings with outside people, in the panel.\n"
-        "\n"
-        "Options:\n"
-        "  --toggle             open or close the panel of the running Vesk Bar\n"
-        "  --copy-availability  copy your open times, as the Ctrl+Alt+A hot key does\n"
-        "  --autostart          started at login (used by the autostart entry)\n"
-        "  --version            print the version and exit\n"
-        "  --help               print this help and exit\n");
+    return QStringLiteral("Usage: vesk-bar [options] [vesk://connect?token=...&state=...]\n"
+                          "\n"
+                          "Vesk Bar: your meetings with outside people, in the panel.\n"
+                          "\n"
+                          "Options:\n"
+                          "  --toggle             open or close the panel of the running Vesk Bar\n"
+                          "  --copy-availability  copy your open times, as the Ctrl+Alt+A hot key does\n"
+                          "  --autostart          started at login (used by the autostart entry)\n"
+                          "  --version            print the version and exit\n"
+                          "  --help               print this help and exit\n");
 }

@@ -33,7 +33,8 @@ int main(int argc, char *argv[])
     // One instance per user: a later launch hands its URLs and commands to the running one.
     SingleInstance instance;
     for (int attempt = 0; attempt < 3 && instance.claim() == SingleInstance::Role::Secondary; ++attempt) {
-        if (commandLine.autostart && commandLine.urls.isEmpty() && !commandLine.toggle && !commandLine.copyAvailability)
+        if (commandLine.autostart && commandLine.urls.isEmpty() && !commandLine.toggle &&
+            !commandLine.copyAvailability)
             return 0; // already running: nothing to bring up at login
         QStringList forwarded = commandLine.urls;
         if (commandLine.toggle)
@@ -56,8 +57,8 @@ int main(int argc, char *argv[])
 
     // Wayland gives a client no global coordinates, so the panel could not hang from the tray:
     // run through XWayland unless the user chose a platform or asked for native Wayland.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && !qEnvironmentVariableIsEmpty("DISPLAY") && qgetenv("VESK_NATIVE_WAYLAND") != "1")
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY") && qgetenv("VESK_NATIVE_WAYLAND") != "1")
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

@@ -47,8 +47,10 @@ PanelWindow::PanelWindow(Store &store, Mode mode, const QUrl &source, QWindow *p
     setResizeMode(QQuickView::SizeRootObjectToView);
     engine()->addImportPath(u"qrc:/qt/qml"_qs);
     // "Quit Vesk" in the panel calls Qt.quit().
-    connect(engine(), &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(engine(), &QQmlEngine::exit, QCoreApplication::instance(), &QCoreApplication::exit, Qt::QueuedConnection);
+    connect(engine(), &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit,
+            Qt::QueuedConnection);
+    connect(engine(), &QQmlEngine::exit, QCoreApplication::instance(), &QCoreApplication::exit,
+            Qt::QueuedConnection);
     setInitialProperties({{u"store"_qs, QVariant::fromValue(&store)}});
     setSource(source);
     if (status() == QQuickView::Error) {
@@ -114,7 +116,8 @@ void PanelWindow::place()
         return;
     }
     const QRect available = screen->availableGeometry();
-    const QPoint anchor = m_anchor.value_or(QPoint(available.left() + available.width() - 1, available.top()));
+    const QPoint anchor =
+        m_anchor.value_or(QPoint(available.left() + available.width() - 1, available.top()));
     setGeometry(placePanel(anchor, size, available));
 }
 

@@ -22,7 +22,8 @@ class PanelWindow : public QQuickView
     Q_OBJECT
 
 public:
-    enum class Mode {
+    enum class Mode
+    {
         Popup,  ///< dropped down from the tray item
         Window, ///< an ordinary window the desktop places
     };

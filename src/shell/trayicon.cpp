@@ -56,16 +56,16 @@ std::optional<QPoint> pointerOnX11()
 
 TrayIcon::TrayIcon(QObject *parent)
     : QObject(parent)
-{
-}
+{}
 
 TrayIcon::~TrayIcon() = default;
 
 QString TrayIcon::installedIconName()
 {
     const QString name = QStringLiteral("vesk-bar-symbolic");
-    const QString file = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                                QStringLiteral("icons/hicolor/scalable/status/") + name + u".svg"_qs);
+    const QString file =
+        QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                               QStringLiteral("icons/hicolor/scalable/status/") + name + u".svg"_qs);
     return file.isEmpty() ? QString() : name;
 }
 

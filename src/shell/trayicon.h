@@ -18,7 +18,12 @@ class TrayIcon : public QObject
     Q_OBJECT
 
 public:
-    enum class Kind { None, StatusNotifier, SystemTray };
+    enum class Kind
+    {
+        None,
+        StatusNotifier,
+        SystemTray
+    };
 
     explicit TrayIcon(QObject *parent = nullptr);
     ~TrayIcon() override;

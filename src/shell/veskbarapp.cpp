@@ -26,8 +26,7 @@ VeskBarApp::VeskBarApp(CommandLine commandLine, SingleInstance *instance, QObjec
     : QObject(parent)
     , m_commandLine(std::move(commandLine))
     , m_instance(instance)
-{
-}
+{}
 
 VeskBarApp::~VeskBarApp()
 {
@@ -54,13 +53,16 @@ void VeskBarApp::start()
             self->toggleVeskPanel();
     };
 
-    m_store = std::make_unique<Store>(Services{m_http, m_clock, m_settings, m_loginItem, m_urlOpener, m_clipboard,
-                                               m_sounds, Endpoints::apiBase(), Endpoints::webUrl()});
+    m_store =
+        std::make_unique<Store>(Services{m_http, m_clock, m_settings, m_loginItem, m_urlOpener, m_clipboard,
+                                         m_sounds, Endpoints::apiBase(), Endpoints::webUrl()});
 
     m_tray = std::make_unique<TrayIcon>();
     m_tray->setTitle(m_store->menuTitle());
-    connect(m_store.get(), &Store::menuTitleChanged, this, [this] { m_tray->setTitle(m_store->menuTitle()); });
-    connect(m_tray.get(), &TrayIcon::activated, this, [this](std::optional<QPoint> anchor) { panel().toggle(anchor); });
+    connect(m_store.get(), &Store::menuTitleChanged, this,
+            [this] { m_tray->setTitle(m_store->menuTitle()); });
+    connect(m_tray.get(), &TrayIcon::activated, this,
+            [this](std::optional<QPoint> anchor) { panel().toggle(anchor); });
     connect(m_tray.get(), &TrayIcon::openRequested, this, [this] { panel().open(); });
     connect(m_tray.get(), &TrayIcon::quitRequested, QCoreApplication::instance(), &QCoreApplication::quit,
             Qt::QueuedConnection);
@@ -98,7 +100,7 @@ PanelWindow &VeskBarApp::panel()
 {
     if (!m_panel) {
         m_panel = std::make_unique<PanelWindow>(*m_store, panelIsPopup() ? PanelWindow::Mode::Popup
-                                                                          : PanelWindow::Mode::Window);
+                                                                         : PanelWindow::Mode::Window);
         // Without any tray the panel window stands in for the item.
         connect(m_panel.get(), &PanelWindow::firstShown, this, [this] {
             if (m_tray->kind() == TrayIcon::Kind::None)
@@ -138,7 +140,7 @@ void VeskBarApp::handleCommandLine(const CommandLine &commandLine, bool fromLate
         toggleVeskPanel();
     if (commandLine.copyAvailability)
         m_store->copyForCurrent();
-    if (fromLaterLaunch && commandLine.urls.isEmpty() && !commandLine.toggle && !commandLine.copyAvailability
-        && !commandLine.autostart)
+    if (fromLaterLaunch && commandLine.urls.isEmpty() && !commandLine.toggle &&
+        !commandLine.copyAvailability && !commandLine.autostart)
         panel().open();
 }

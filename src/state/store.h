@@ -6,6 +6,7 @@
 #include "model/qadraft.h"
 #include "service/veskapi.h"
 
+#include <QCoro/QCoroTask>
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
@@ -14,8 +15,6 @@
 #include <QTimer>
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
-
-#include <QCoro/QCoroTask>
 
 #include <chrono>
 #include <optional>
@@ -250,7 +249,8 @@ public:
     QCoro::Task<> composeTask(Meeting meeting, QString action);
     QCoro::Task<> quickDraftTask();
     QCoro::Task<> quickCreateTask();
-    QCoro::Task<> copyAvailabilityTask(std::optional<QString> name, std::optional<QString> email, int duration);
+    QCoro::Task<> copyAvailabilityTask(std::optional<QString> name, std::optional<QString> email,
+                                       int duration);
     QCoro::Task<> copyForCurrentTask();
     QCoro::Task<> searchPeopleTask(QString text);
     QCoro::Task<> tickTask();

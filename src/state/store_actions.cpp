@@ -1,11 +1,9 @@
+#include "service/messages.h"
 #include "state/store.h"
 
-#include "service/messages.h"
-
+#include <QCoro/QCoroTimer>
 #include <QJsonArray>
 #include <QPointer>
-
-#include <QCoro/QCoroTimer>
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,10 +1,9 @@
-#include "state/store.h"
-
 #include "model/jsonreader.h"
 #include "platform/clipboard.h"
 #include "platform/sounds.h"
 #include "service/endpoints.h"
 #include "service/messages.h"
+#include "state/store.h"
 
 #include <QPointer>
 #include <QRegularExpression>
@@ -88,7 +87,8 @@ std::optional<QString> Store::forTypedEmail() const
 
 void Store::copyAvailability(const QString &name, const QString &email, int duration)
 {
-    startTask([this, name, email, duration] { copyAvailabilityTask(present(name), present(email), duration); });
+    startTask(
+        [this, name, email, duration] { copyAvailabilityTask(present(name), present(email), duration); });
 }
 
 void Store::copyForCurrent()
@@ -114,7 +114,8 @@ QCoro::Task<> Store::copyForCurrentTask()
     co_await copyAvailabilityTask(std::move(name), std::move(email), m_forDuration);
 }
 
-QCoro::Task<> Store::copyAvailabilityTask(std::optional<QString> name, std::optional<QString> email, int duration)
+QCoro::Task<> Store::copyAvailabilityTask(std::optional<QString> name, std::optional<QString> email,
+                                          int duration)
 {
     QPointer<Store> self(this);
     set(m_availBusy, true, &Store::availBusyChanged);

@@ -1,9 +1,8 @@
-#include "state/store.h"
-
 #include "platform/sounds.h"
 #include "service/endpoints.h"
 #include "service/messages.h"
 #include "service/tokenstore.h"
+#include "state/store.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -112,8 +111,9 @@ QCoro::Task<> Store::quickDraftTask()
     setQaDraft(std::nullopt);
 
     const QByteArray body = QJsonDocument(QJsonObject{{u"text"_s, text}}).toJson(QJsonDocument::Compact);
-    const VeskApi::AuthorizedReply reply = co_await m_api.authorized(
-        QByteArrayLiteral("POST"), m_api.url(Endpoints::kQuickAdd.toString()), body, m_api.timeouts().quickAdd);
+    const VeskApi::AuthorizedReply reply =
+        co_await m_api.authorized(QByteArrayLiteral("POST"), m_api.url(Endpoints::kQuickAdd.toString()), body,
+                                  m_api.timeouts().quickAdd);
     if (!self)
         co_return;
 
@@ -164,7 +164,8 @@ QCoro::Task<> Store::quickCreateTask()
     } else {
         const QJsonValue error = reply->value("error"_L1);
         // The draft stays so the user can correct it and try again.
-        set(m_qaError, error.isString() ? error.toString() : u"Couldn't create it."_s, &Store::qaErrorChanged);
+        set(m_qaError, error.isString() ? error.toString() : u"Couldn't create it."_s,
+            &Store::qaErrorChanged);
     }
     set(m_qaBusy, false, &Store::qaBusyChanged);
 }

@@ -88,8 +88,7 @@ QString roomLabel(const QString &code)
 
 Labels::Labels(QObject *parent)
     : QObject(parent)
-{
-}
+{}
 
 QString Labels::dayLabel(const QDateTime &day, bool isToday)
 {
@@ -168,7 +167,8 @@ QUrl Labels::draftMailUrl(const Meeting &m, const QString &subject, const QStrin
 {
     // Every character outside the unreserved set is percent-encoded, so "&", "=", "+" and line
     // breaks in the draft reach the mail client as written.
-    const QByteArray query = "subject=" + QUrl::toPercentEncoding(subject) + "&body=" + QUrl::toPercentEncoding(body);
+    const QByteArray query =
+        "subject=" + QUrl::toPercentEncoding(subject) + "&body=" + QUrl::toPercentEncoding(body);
     QUrl url;
     url.setScheme(u"mailto"_s);
     url.setPath(joinedEmails(m), QUrl::StrictMode);

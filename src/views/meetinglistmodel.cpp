@@ -4,8 +4,7 @@
 
 MeetingListModel::MeetingListModel(QObject *parent)
     : QAbstractListModel(parent)
-{
-}
+{}
 
 void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
 {

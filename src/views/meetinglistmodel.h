@@ -16,7 +16,11 @@ class MeetingListModel : public QAbstractListModel
     Q_PROPERTY(int count READ count NOTIFY meetingsChanged)
 
 public:
-    enum Role { MeetingRole = Qt::UserRole + 1, IdRole };
+    enum Role
+    {
+        MeetingRole = Qt::UserRole + 1,
+        IdRole
+    };
 
     explicit MeetingListModel(QObject *parent = nullptr);
 

@@ -1,13 +1,12 @@
 #include "model/feeddecoder.h"
 #include "model/isodate.h"
+#include "support/scriptedserver.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
 #include <QTest>
 #include <QTimeZone>
-
-#include "support/scriptedserver.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,8 +26,9 @@ QJsonObject sampleMeeting()
         {u"riskScore"_s, 3},
         {u"action"_s, u"Send the agenda"_s},
         {u"watched"_s, false},
-        {u"people"_s, QJsonArray{QJsonObject{{u"name"_s, u"Ada"_s}, {u"email"_s, u"ada@x.example"_s},
-                                             {u"rsvp"_s, u"accepted"_s}}}},
+        {u"people"_s,
+         QJsonArray{QJsonObject{
+             {u"name"_s, u"Ada"_s}, {u"email"_s, u"ada@x.example"_s}, {u"rsvp"_s, u"accepted"_s}}}},
     };
 }
 
@@ -81,8 +81,9 @@ private Q_SLOTS:
         QTest::newRow("plus offset") << u"2025-03-04T11:00:00+01:00"_s << base;
         QTest::newRow("minus offset") << u"2025-03-04T04:30:00-05:30"_s << base;
         QTest::newRow("offset with fraction") << u"2025-03-04T11:00:00.250+01:00"_s << base + 250;
-        QTest::newRow("leap day") << u"2024-02-29T00:00:00Z"_s
-                                  << QDateTime(QDate(2024, 2, 29), QTime(0, 0), QTimeZone::utc()).toMSecsSinceEpoch();
+        QTest::newRow("leap day")
+            << u"2024-02-29T00:00:00Z"_s
+            << QDateTime(QDate(2024, 2, 29), QTime(0, 0), QTimeZone::utc()).toMSecsSinceEpoch();
         QTest::newRow("blank instead of T") << u"2025-03-04 10:00:00"_s << qint64(-1);
         QTest::newRow("bare date") << u"2025-03-04"_s << qint64(-1);
         QTest::newRow("no zone") << u"2025-03-04T10:00:00"_s << qint64(-1);
@@ -103,7 +104,8 @@ private Q_SLOTS:
         QFETCH(qint64, expectedMsecs);
         QJsonObject meeting = sampleMeeting();
         meeting[u"startsAt"_s] = text;
-        const FeedDecodeResult r = decodeFeed(feedWith(QJsonArray{sampleMeeting(), sampleMeeting(), meeting}));
+        const FeedDecodeResult r =
+            decodeFeed(feedWith(QJsonArray{sampleMeeting(), sampleMeeting(), meeting}));
         if (expectedMsecs < 0) {
             QVERIFY(!r.feed);
             QCOMPARE(r.error.path, u"meetings[2].startsAt"_s);
@@ -147,25 +149,30 @@ private Q_SLOTS:
         QTest::addColumn<QJsonValue>("value"); // Undefined: the key is removed
         QTest::addColumn<QString>("path");
         const QJsonValue removed(QJsonValue::Undefined);
-        for (const char *key : {"id", "title", "startsAt", "endsAt", "room", "status", "riskLevel", "riskScore",
-                                "watched", "people"}) {
+        for (const char *key : {"id", "title", "startsAt", "endsAt", "room", "status", "riskLevel",
+                                "riskScore", "watched", "people"}) {
             const QString k = QString::fromLatin1(key);
             QTest::newRow(qPrintable(k + u" missing"_s)) << k << removed << u"meetings[0]."_s + k;
-            QTest::newRow(qPrintable(k + u" null"_s)) << k << QJsonValue(QJsonValue::Null) << u"meetings[0]."_s + k;
+            QTest::newRow(qPrintable(k + u" null"_s))
+                << k << QJsonValue(QJsonValue::Null) << u"meetings[0]."_s + k;
         }
-        QTest::newRow("riskScore as text") << u"riskScore"_s << QJsonValue(u"3"_s) << u"meetings[0].riskScore"_s;
-        QTest::newRow("riskScore fraction") << u"riskScore"_s << QJsonValue(2.5) << u"meetings[0].riskScore"_s;
-        QTest::newRow("riskScore too large") << u"riskScore"_s << QJsonValue(1e19) << u"meetings[0].riskScore"_s;
+        QTest::newRow("riskScore as text")
+            << u"riskScore"_s << QJsonValue(u"3"_s) << u"meetings[0].riskScore"_s;
+        QTest::newRow("riskScore fraction")
+            << u"riskScore"_s << QJsonValue(2.5) << u"meetings[0].riskScore"_s;
+        QTest::newRow("riskScore too large")
+            << u"riskScore"_s << QJsonValue(1e19) << u"meetings[0].riskScore"_s;
         QTest::newRow("watched as number") << u"watched"_s << QJsonValue(1) << u"meetings[0].watched"_s;
         QTest::newRow("title as number") << u"title"_s << QJsonValue(7) << u"meetings[0].title"_s;
         QTest::newRow("joinUrl as number") << u"joinUrl"_s << QJsonValue(7) << u"meetings[0].joinUrl"_s;
-        QTest::newRow("people as object") << u"people"_s << QJsonValue(QJsonObject()) << u"meetings[0].people"_s;
+        QTest::newRow("people as object")
+            << u"people"_s << QJsonValue(QJsonObject()) << u"meetings[0].people"_s;
         QTest::newRow("person without rsvp")
             << u"people"_s
             << QJsonValue(QJsonArray{QJsonObject{{u"name"_s, u"A"_s}, {u"email"_s, u"a@x.example"_s}}})
             << u"meetings[0].people[0].rsvp"_s;
-        QTest::newRow("person not an object") << u"people"_s << QJsonValue(QJsonArray{u"Ada"_s})
-                                              << u"meetings[0].people[0]"_s;
+        QTest::newRow("person not an object")
+            << u"people"_s << QJsonValue(QJsonArray{u"Ada"_s}) << u"meetings[0].people[0]"_s;
     }
 
     void requiredKeys()
@@ -191,9 +198,11 @@ private Q_SLOTS:
         auto r = decodeFeed(feedWith(meeting));
         QVERIFY(r.feed);
         QCOMPARE(r.feed->meetings.at(0).riskScore, 4);
-        r = decodeFeed(R"({"meetings":[)" + QJsonDocument(sampleMeeting()).toJson(QJsonDocument::Compact).replace(
-                                                  "\"riskScore\":3", "\"riskScore\":9223372036854775807")
-                       + "]}");
+        r = decodeFeed(R"({"meetings":[)" +
+                       QJsonDocument(sampleMeeting())
+                           .toJson(QJsonDocument::Compact)
+                           .replace("\"riskScore\":3", "\"riskScore\":9223372036854775807") +
+                       "]}");
         QVERIFY(r.feed);
         QCOMPARE(r.feed->meetings.at(0).riskScore, std::numeric_limits<qint64>::max());
     }

@@ -1,10 +1,9 @@
 #include "model/qadraft.h"
+#include "support/scriptedserver.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
-
-#include "support/scriptedserver.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -76,11 +75,13 @@ private Q_SLOTS:
         QTest::newRow("durationMin fraction") << QStringList{u"durationMin"_s} << QJsonValue(30.5) << false;
         QTest::newRow("durationMin too large") << QStringList{u"durationMin"_s} << QJsonValue(1e12) << false;
         QTest::newRow("no intent") << QStringList{u"intent"_s} << absent << false;
-        QTest::newRow("conflict as number") << QStringList{u"conflicts"_s} << QJsonValue(QJsonArray{1}) << false;
+        QTest::newRow("conflict as number")
+            << QStringList{u"conflicts"_s} << QJsonValue(QJsonArray{1}) << false;
         QTest::newRow("start as number") << QStringList{u"start"_s} << QJsonValue(1500) << false;
         QTest::newRow("person without candidates")
             << QStringList{u"people"_s, u"1"_s, u"candidates"_s} << absent << false;
-        QTest::newRow("person without query") << QStringList{u"people"_s, u"0"_s, u"query"_s} << absent << false;
+        QTest::newRow("person without query")
+            << QStringList{u"people"_s, u"0"_s, u"query"_s} << absent << false;
         QTest::newRow("person email as number")
             << QStringList{u"people"_s, u"0"_s, u"email"_s} << QJsonValue(5) << false;
         QTest::newRow("candidate without company")
@@ -89,7 +90,8 @@ private Q_SLOTS:
         QTest::newRow("no location") << QStringList{u"location"_s} << absent << true;
         QTest::newRow("null when") << QStringList{u"when"_s} << QJsonValue() << true;
         QTest::newRow("person without name") << QStringList{u"people"_s, u"0"_s, u"name"_s} << absent << true;
-        QTest::newRow("person email null") << QStringList{u"people"_s, u"0"_s, u"email"_s} << QJsonValue() << true;
+        QTest::newRow("person email null")
+            << QStringList{u"people"_s, u"0"_s, u"email"_s} << QJsonValue() << true;
     }
 
     void strictDecoding()

@@ -4,11 +4,10 @@
 #include <QTest>
 
 #include <X11/keysym.h>
-#include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
-
 #include <cstdlib>
 #include <memory>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
 
 namespace {
 
@@ -34,8 +33,8 @@ public:
         std::free(codes);
         xcb_key_symbols_free(symbols);
         xcb_generic_error_t *error = xcb_request_check(
-            m_connection, xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, m_code,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+            m_connection, xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                                               m_code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         m_grabbed = !error;
         std::free(error);
     }

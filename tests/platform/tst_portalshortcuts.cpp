@@ -98,16 +98,17 @@ private Q_SLOTS:
         const QString create = QStringLiteral("CreateSession");
         const QString list = QStringLiteral("ListShortcuts");
         const QString bind = QStringLiteral("BindShortcuts");
-        QTest::newRow("first start binds both") << true << QStringList() << true << true
-                                                << QStringList{reg, create, list, bind};
-        QTest::newRow("bindings kept from before: no bind")
-            << true << QStringList{QStringLiteral("--bound")} << true << true << QStringList{reg, create, list};
+        QTest::newRow("first start binds both")
+            << true << QStringList() << true << true << QStringList{reg, create, list, bind};
+        QTest::newRow("bindings kept from before: no bind") << true << QStringList{QStringLiteral("--bound")}
+                                                            << true << true << QStringList{reg, create, list};
         QTest::newRow("bind refused") << true << QStringList{QStringLiteral("--refuse-bind")} << true << false
                                       << QStringList{reg, create, list, bind};
         QTest::newRow("portal without global shortcuts")
             << true << QStringList{QStringLiteral("--no-shortcuts")} << true << false << QStringList();
         QTest::newRow("no portal") << false << QStringList() << true << false << QStringList();
-        QTest::newRow("not wayland: portal left alone") << true << QStringList() << false << false << QStringList();
+        QTest::newRow("not wayland: portal left alone")
+            << true << QStringList() << false << false << QStringList();
     }
 
     void setUp()
@@ -162,7 +163,8 @@ private Q_SLOTS:
         HotKeys keys;
         keys.waylandSession = [] { return true; };
         keys.install();
-        QTRY_VERIFY_WITH_TIMEOUT(keys.isRegistered(HotKeys::Toggle) && keys.isRegistered(HotKeys::Copy), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(keys.isRegistered(HotKeys::Toggle) && keys.isRegistered(HotKeys::Copy),
+                                 5000);
         auto *backend = keys.findChild<PortalShortcuts *>();
         QVERIFY(backend);
         QSignalSpy activated(backend, &PortalShortcuts::activated);

@@ -96,7 +96,8 @@ private Q_SLOTS:
     void badInputIsDropped_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("over the cap") << QByteArray("vesk-bar 1\n") + QByteArray(SingleInstance::MaxMessage, 'a');
+        QTest::newRow("over the cap")
+            << QByteArray("vesk-bar 1\n") + QByteArray(SingleInstance::MaxMessage, 'a');
         QTest::newRow("wrong header") << QByteArray("hello\nvesk://connect\n\n");
         QTest::newRow("never finished") << QByteArray("vesk-bar 1\nvesk://connect");
     }

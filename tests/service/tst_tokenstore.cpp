@@ -1,10 +1,9 @@
 #include "service/tokenstore.h"
+#include "support/testenv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
-
-#include "support/testenv.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -31,7 +30,9 @@ void writeFile(const QString &path, const QByteArray &bytes)
 // Restores the process umask when a test ends.
 struct UmaskGuard
 {
-    explicit UmaskGuard(mode_t mask) : old(::umask(mask)) {}
+    explicit UmaskGuard(mode_t mask)
+        : old(::umask(mask))
+    {}
     ~UmaskGuard() { ::umask(old); }
     mode_t old;
 };

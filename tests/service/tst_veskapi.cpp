@@ -2,15 +2,13 @@
 #include "service/messages.h"
 #include "service/tokenstore.h"
 #include "service/veskapi.h"
+#include "support/scriptedserver.h"
+#include "support/testenv.h"
 
+#include <QCoro/QCoroTask>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
-
-#include <QCoro/QCoroTask>
-
-#include "support/scriptedserver.h"
-#include "support/testenv.h"
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -156,8 +154,7 @@ private Q_SLOTS:
 
     void postConvention()
     {
-        m_server->on("POST", "/api/app/meetings/a%20b/draft")
-            .reply(404, R"({"error":"No such meeting"})");
+        m_server->on("POST", "/api/app/meetings/a%20b/draft").reply(404, R"({"error":"No such meeting"})");
         const auto reply = QCoro::waitFor(m_api->post(u"a b"_s, u"draft"_s));
         QVERIFY(reply);
         QCOMPARE(reply->value(u"error"_s).toString(), u"No such meeting"_s);

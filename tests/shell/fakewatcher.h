@@ -40,8 +40,8 @@ public:
     QStringList items() const { return registrations; }
 
     /// Calls a method of the item without blocking this thread, which also serves the item.
-    QDBusMessage call(const QString &service, const QString &path, const QString &interface, const QString &method,
-                      const QVariantList &arguments = {})
+    QDBusMessage call(const QString &service, const QString &path, const QString &interface,
+                      const QString &method, const QVariantList &arguments = {})
     {
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
         message.setArguments(arguments);
@@ -54,9 +54,9 @@ public:
     }
     QVariantMap itemProperties(const QString &service)
     {
-        const QDBusMessage reply = call(service, QStringLiteral("/StatusNotifierItem"),
-                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"),
-                                        {QStringLiteral("org.kde.StatusNotifierItem")});
+        const QDBusMessage reply = call(
+            service, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("GetAll"), {QStringLiteral("org.kde.StatusNotifierItem")});
         if (reply.type() != QDBusMessage::ReplyMessage)
             return {};
         return qdbus_cast<QVariantMap>(reply.arguments().at(0));

@@ -43,7 +43,7 @@ private Q_SLOTS:
     void acceptance_data()
     {
         QTest::addColumn<QStringList>("urls");
-        QTest::addColumn<QString>("pending"); // null: no sign-in was started here
+        QTest::addColumn<QString>("pending");  // null: no sign-in was started here
         QTest::addColumn<QString>("accepted"); // the token saved; null when every URL is ignored
 
         const QString state = QStringLiteral("0A1B2C3D4E5F60718293A4B5C6D7E8F9ABCDEF01");
@@ -60,19 +60,23 @@ private Q_SLOTS:
         row("empty token", {u"vesk://connect?token=&state="_qs + state}, state, none);
         row("missing state", {u"vesk://connect?token=vesk_abc123"_qs}, state, none);
         row("different state", {u"vesk://connect?token=vesk_abc123&state=0A1B"_qs}, state, none);
-        row("state in other case", {u"vesk://connect?token=vesk_abc123&state="_qs + state.toLower()}, state, none);
-        row("empty state against empty pending", {u"vesk://connect?token=vesk_abc123&state="_qs}, u""_qs, none);
+        row("state in other case", {u"vesk://connect?token=vesk_abc123&state="_qs + state.toLower()}, state,
+            none);
+        row("empty state against empty pending", {u"vesk://connect?token=vesk_abc123&state="_qs}, u""_qs,
+            none);
         row("scheme upper case", {u"VESK://connect?token=vesk_abc123&state="_qs + state}, state, none);
         row("host mixed case", {u"vesk://Connect?token=vesk_abc123&state="_qs + state}, state, none);
         row("other host", {u"vesk://connected?token=vesk_abc123&state="_qs + state}, state, none);
         row("percent-encoded values", {u"vesk://connect?token=vesk%5Fab%2Fc%3D&state=%30A1B"_qs}, u"0A1B"_qs,
             u"vesk_ab/c="_qs);
         row("broken percent-encoding", {u"vesk://connect?token=vesk_a%zz&state=0A1B"_qs}, u"0A1B"_qs, none);
-        row("control character in token", {u"vesk://connect?token=vesk_a%0Ab&state=0A1B"_qs}, u"0A1B"_qs, none);
-        row("two token items", {u"vesk://connect?token=vesk_first&token=vesk_second&state=0A1B"_qs}, u"0A1B"_qs,
-            u"vesk_first"_qs);
+        row("control character in token", {u"vesk://connect?token=vesk_a%0Ab&state=0A1B"_qs}, u"0A1B"_qs,
+            none);
+        row("two token items", {u"vesk://connect?token=vesk_first&token=vesk_second&state=0A1B"_qs},
+            u"0A1B"_qs, u"vesk_first"_qs);
         row("two URLs with the same state",
-            {u"vesk://connect?token=vesk_first&state=0A1B"_qs, u"vesk://connect?token=vesk_second&state=0A1B"_qs},
+            {u"vesk://connect?token=vesk_first&state=0A1B"_qs,
+             u"vesk://connect?token=vesk_second&state=0A1B"_qs},
             u"0A1B"_qs, u"vesk_first"_qs);
         row("an ignored URL does not stop the list",
             {u"vesk://connect?token=wrong&state=0A1B"_qs, u"vesk://connect?token=vesk_second&state=0A1B"_qs},

@@ -50,7 +50,8 @@ private Q_SLOTS:
             QPainter painter(&painted);
             painter.drawImage(8, 0, ghostImage(96));
         }
-        QVERIFY2(mismatch(rendered, painted) < 0.01, qPrintable(QString::number(mismatch(rendered, painted))));
+        QVERIFY2(mismatch(rendered, painted) < 0.01,
+                 qPrintable(QString::number(mismatch(rendered, painted))));
         // The eyes are holes.
         QCOMPARE(qAlpha(rendered.pixel(8 + 28, 36)), 0);
         QVERIFY(qAlpha(rendered.pixel(48, 60)) > 200);

@@ -86,7 +86,8 @@ private Q_SLOTS:
         elsewhere.requestActivate();
         QTRY_VERIFY(!panel.isOpen());
         sinceHide.start();
-        // The tray click that took the focus away arrives now: it must not reopen the panel; a later one does.
+        // The tray click that took the focus away arrives now: it must not reopen the panel; a later one
+        // does.
         panel.toggle(QPoint(10, 10));
         QVERIFY(!panel.isOpen());
         QTRY_VERIFY_WITH_TIMEOUT((panel.toggle(QPoint(10, 10)), panel.isOpen()), 2000);

@@ -1,8 +1,7 @@
+#include "fakewatcher.h"
 #include "platform/snitypes.h"
 #include "platform/statusnotifieritem.h"
 #include "shell/trayicon.h"
-
-#include "fakewatcher.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -28,7 +27,8 @@ private:
     void listenToLabel(FakeWatcher &watcher, const QString &service)
     {
         const QString path = QStringLiteral("/StatusNotifierItem");
-        QVERIFY(watcher.listen(service, path, ItemInterface, u"XAyatanaNewLabel"_qs, SLOT(onLabel(QString, QString))));
+        QVERIFY(watcher.listen(service, path, ItemInterface, u"XAyatanaNewLabel"_qs,
+                               SLOT(onLabel(QString, QString))));
         QVERIFY(watcher.listen(service, path, ItemInterface, u"NewTitle"_qs, SLOT(onTitle())));
         QVERIFY(watcher.listen(service, path, ItemInterface, u"NewToolTip"_qs, SLOT(onToolTip())));
         QVERIFY(watcher.listen(service, path, u"org.freedesktop.DBus.Properties"_qs, u"PropertiesChanged"_qs,

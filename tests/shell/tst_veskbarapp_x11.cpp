@@ -1,3 +1,4 @@
+#include "fakewatcher.h"
 #include "platform/hotkeys.h"
 #include "platform/statusnotifieritem.h"
 #include "service/tokenstore.h"
@@ -7,8 +8,6 @@
 #include "state/store.h"
 #include "support/scriptedserver.h"
 #include "support/testenv.h"
-
-#include "fakewatcher.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -83,7 +82,8 @@ private Q_SLOTS:
         press(u"ctrl+alt+a"_qs);
         QTRY_COMPARE(availabilityRequests(), before + 1);
         QTRY_COMPARE(app.store().flash(), u"copied \u2713"_qs);
-        QCOMPARE(QString::fromUtf8(clipboard(u"UTF8_STRING"_qs)), m_availability.value(u"text"_qs).toString());
+        QCOMPARE(QString::fromUtf8(clipboard(u"UTF8_STRING"_qs)),
+                 m_availability.value(u"text"_qs).toString());
         QCOMPARE(QString::fromUtf8(clipboard(u"text/html"_qs)), m_availability.value(u"html"_qs).toString());
         QVERIFY(!app.panel().isOpen()); // copying leaves the panel closed
         QTest::qWait(200);
@@ -113,13 +113,15 @@ private Q_SLOTS:
         QTRY_VERIFY(app.tray().statusNotifierItem()->isRegistered());
         QCOMPARE(app.panel().mode(), PanelWindow::Mode::Popup);
         QCoreApplication::processEvents(); // the start-up arguments run on the next turn
-        QVERIFY(!app.panel().isOpen()); // a tray item is there: no window at start-up
+        QVERIFY(!app.panel().isOpen());    // a tray item is there: no window at start-up
 
         const QString service = app.tray().statusNotifierItem()->serviceName();
-        watcher.call(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs, u"Activate"_qs, {600, 5});
+        watcher.call(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs, u"Activate"_qs,
+                     {600, 5});
         QTRY_VERIFY(app.panel().isOpen());
         QVERIFY(app.panel().geometry().contains(QPoint(600, 40)));
-        watcher.call(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs, u"Activate"_qs, {600, 5});
+        watcher.call(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs, u"Activate"_qs,
+                     {600, 5});
         QTRY_VERIFY(!app.panel().isOpen());
 
         // The item was shown, so the copy key works; its confirmation becomes the label.

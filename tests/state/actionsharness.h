@@ -3,7 +3,6 @@
 #include "platform/qnamhttp.h"
 #include "service/tokenstore.h"
 #include "state/store.h"
-
 #include "support/storeworld.h"
 
 #include <QJsonDocument>

@@ -101,26 +101,29 @@ private Q_SLOTS:
         const QString generic = u"No notes found, so this draft is generic."_s;
         const QString times = u"Three open times from your calendar."_s;
         const QString fallback = u"Intro with Acme"_s;
-        const auto row = [](const char *name, const QString &action, const char *reply, const QString &subject,
-                            const QString &body, const QString &note) {
+        const auto row = [](const char *name, const QString &action, const char *reply,
+                            const QString &subject, const QString &body, const QString &note) {
             QTest::newRow(name) << action << QByteArray(reply) << subject << body << note;
         };
-        row("propose ignores basis", u"propose"_s, R"({"subject":"New times","body":"Hi\nAda","basis":["call notes"]})",
-            u"New times"_s, u"Hi\nAda"_s, times);
-        row("draft, empty basis", u"draft"_s, R"({"subject":"S","body":"B","basis":[]})", u"S"_s, u"B"_s, generic);
-        row("draft, one basis entry", u"draft"_s, R"({"subject":"S","body":"B","basis":["call notes"]})", u"S"_s,
-            u"B"_s, u"Based on: call notes"_s);
-        row("draft, two basis entries", u"draft"_s, R"({"subject":"S","body":"B","basis":["call notes","CRM: x"]})",
-            u"S"_s, u"B"_s, u"Based on: call notes; CRM: x"_s);
-        row("draft, basis as one text", u"draft"_s, R"({"subject":"S","body":"B","basis":"call notes"})", u"S"_s,
-            u"B"_s, generic);
-        row("draft, a number among the basis", u"draft"_s, R"({"subject":"S","body":"B","basis":["a",3]})", u"S"_s,
-            u"B"_s, generic);
+        row("propose ignores basis", u"propose"_s,
+            R"({"subject":"New times","body":"Hi\nAda","basis":["call notes"]})", u"New times"_s,
+            u"Hi\nAda"_s, times);
+        row("draft, empty basis", u"draft"_s, R"({"subject":"S","body":"B","basis":[]})", u"S"_s, u"B"_s,
+            generic);
+        row("draft, one basis entry", u"draft"_s, R"({"subject":"S","body":"B","basis":["call notes"]})",
+            u"S"_s, u"B"_s, u"Based on: call notes"_s);
+        row("draft, two basis entries", u"draft"_s,
+            R"({"subject":"S","body":"B","basis":["call notes","CRM: x"]})", u"S"_s, u"B"_s,
+            u"Based on: call notes; CRM: x"_s);
+        row("draft, basis as one text", u"draft"_s, R"({"subject":"S","body":"B","basis":"call notes"})",
+            u"S"_s, u"B"_s, generic);
+        row("draft, a number among the basis", u"draft"_s, R"({"subject":"S","body":"B","basis":["a",3]})",
+            u"S"_s, u"B"_s, generic);
         row("numeric error is no error", u"draft"_s, R"({"error":42,"subject":"S","body":"B","basis":["x"]})",
             u"S"_s, u"B"_s, u"Based on: x"_s);
         row("empty object", u"draft"_s, "{}", fallback, QString(), generic);
-        row("subject and body of other types", u"propose"_s, R"({"subject":7,"body":null})", fallback, QString(),
-            times);
+        row("subject and body of other types", u"propose"_s, R"({"subject":7,"body":null})", fallback,
+            QString(), times);
         row("action name compared exactly", u"Draft"_s, R"({"basis":["x"]})", fallback, QString(), times);
     }
 
@@ -195,7 +198,9 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         QList<std::pair<QString, qint64>> changes;
-        connect(&store, &Store::flashChanged, this, [&] { changes.append({store.flash(), clock.elapsed()}); });
+        connect(&store, &Store::flashChanged, this, [&] {
+            changes.append({store.flash(), clock.elapsed()});
+        });
         clock.start();
         store.copyAvailability(QString(), QString(), 30);
         store.quickCreate(); // its reply comes `gap` later

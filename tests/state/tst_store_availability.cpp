@@ -80,7 +80,8 @@ private Q_SLOTS:
             hit(u"Ada Lovelace"_s, u"ada@acme.example"_s), u"Ada Lovelace"_s, u"ada@acme.example"_s);
         row("hit without a name", false, QString(), hit(std::nullopt, u"ops@acme.example"_s), QString(),
             u"ops@acme.example"_s);
-        row("typed address with blanks", false, u"  nils@acme.example "_s, none, QString(), u"nils@acme.example"_s);
+        row("typed address with blanks", false, u"  nils@acme.example "_s, none, QString(),
+            u"nils@acme.example"_s);
         row("a name typed, no hit", false, u"Nils"_s, none, QString(), QString());
         row("direct, empty name and address", true, QString(), none, QString(), QString());
         row("direct, name and address", true, QString(), none, u"Nils Holm"_s, u"nils@acme.example"_s);
@@ -140,7 +141,7 @@ private Q_SLOTS:
 
         store.copyAvailability(QString(), QString(), 30);
         QTRY_VERIFY(store.availBusy());
-        QCOMPARE(store.availError(), QString()); // cleared when the request starts
+        QCOMPARE(store.availError(), QString());          // cleared when the request starts
         QCOMPARE(store.availPreview(), u"older block"_s); // kept while it runs
         QTRY_VERIFY(!store.availBusy());
 
@@ -159,9 +160,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("error");
-        QTest::newRow("html without text") << u"reply"_s << QByteArray(R"({"html":"<p>x</p>"})")
-                                           << u"No times came back."_s;
-        QTest::newRow("error text") << u"reply"_s << QByteArray(R"({"error":"Calendar not connected.","text":"x"})")
+        QTest::newRow("html without text")
+            << u"reply"_s << QByteArray(R"({"html":"<p>x</p>"})") << u"No times came back."_s;
+        QTest::newRow("error text") << u"reply"_s
+                                    << QByteArray(R"({"error":"Calendar not connected.","text":"x"})")
                                     << u"Calendar not connected."_s;
         QTest::newRow("dropped connection") << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s;
     }
@@ -208,10 +210,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QList<PersonHit>>("people");
         const QList<PersonHit> previous{hit(u"Old"_s, u"old@acme.example"_s)};
-        QTest::newRow("hits in order") << u"reply"_s << fixture(u"avail_people.json"_s)
-                                       << QList<PersonHit>{hit(u"Ada Lovelace"_s, u"ada@acme.example"_s),
-                                                           hit(std::nullopt, u"ops@acme.example"_s, QString()),
-                                                           hit(std::nullopt, u"nils@acme.example"_s)};
+        QTest::newRow("hits in order")
+            << u"reply"_s << fixture(u"avail_people.json"_s)
+            << QList<PersonHit>{hit(u"Ada Lovelace"_s, u"ada@acme.example"_s),
+                                hit(std::nullopt, u"ops@acme.example"_s, QString()),
+                                hit(std::nullopt, u"nils@acme.example"_s)};
         QTest::newRow("empty array") << u"reply"_s << QByteArray(R"({"people":[]})") << QList<PersonHit>();
         QTest::newRow("error only") << u"reply"_s << QByteArray(R"({"error":"Contacts not synced."})")
                                     << QList<PersonHit>();
@@ -256,15 +259,14 @@ private Q_SLOTS:
         Store &store = h.start();
         QSignalSpy changed(&store, &Store::peopleChanged);
 
-        store.searchPeople(u"A"_s);  // answered late
-        store.searchPeople(u"Ad"_s); // answered at once
+        store.searchPeople(u"A"_s);                       // answered late
+        store.searchPeople(u"Ad"_s);                      // answered at once
         store.copyAvailability(QString(), QString(), 30); // answered after both
         QTRY_COMPARE(store.people(), forAd);
         QTRY_COMPARE(store.availError(), u"marker"_s);
         QCOMPARE(store.people(), forAd);
         QCOMPARE(changed.size(), 1);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestStoreAvailability)

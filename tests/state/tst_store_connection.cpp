@@ -83,7 +83,8 @@ private Q_SLOTS:
         store.signInWithBrowser();
         QCOMPARE(h.urlOpener.opened.size(), 2);
 
-        static const QRegularExpression shape(u"^https://app\\.vesk\\.example/mac/connect\\?state=([0-9A-F]{40})$"_s);
+        static const QRegularExpression shape(
+            u"^https://app\\.vesk\\.example/mac/connect\\?state=([0-9A-F]{40})$"_s);
         QStringList states;
         for (const QUrl &url : std::as_const(h.urlOpener.opened)) {
             const QRegularExpressionMatch match = shape.match(url.toString());

@@ -219,9 +219,9 @@ private Q_SLOTS:
             << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-300), 30, u"no_show"_s),
                               meetingAt(u"b"_s, now.addSecs(1800))}
             << u"in 30m"_s;
-        QTest::newRow("feed order over start time")
-            << QList<Meeting>{meetingAt(u"late"_s, now.addSecs(2400)), meetingAt(u"early"_s, now.addSecs(600))}
-            << u"in 40m"_s;
+        QTest::newRow("feed order over start time") << QList<Meeting>{meetingAt(u"late"_s, now.addSecs(2400)),
+                                                                      meetingAt(u"early"_s, now.addSecs(600))}
+                                                    << u"in 40m"_s;
     }
 
     void menuTitle()
@@ -270,9 +270,11 @@ private Q_SLOTS:
         StoreHarness h;
         Store &store = h.startLoaded();
         h.server.reset();
-        h.onFeed().after(std::chrono::milliseconds(staleMs))
+        h.onFeed()
+            .after(std::chrono::milliseconds(staleMs))
             .reply(200, feedBody({meetingAt(u"stale"_s, h.clock.current.addDays(-1))}));
-        h.onFeed().after(std::chrono::milliseconds(shownMs))
+        h.onFeed()
+            .after(std::chrono::milliseconds(shownMs))
             .reply(200, feedBody({meetingAt(u"shown"_s, h.clock.current.addDays(-2))}));
         h.onVersion().after(700ms).reply(404);
 

@@ -101,8 +101,10 @@ private Q_SLOTS:
         QTest::newRow("not JSON") << u"reply"_s << QByteArray("<html/>") << kUnreadable << false;
         QTest::newRow("error text and a full draft")
             << u"reply"_s << jsonBytes(errorAndDraft) << u"Calendar not connected."_s << false;
-        QTest::newRow("numeric error and a draft") << u"reply"_s << jsonBytes(numericError) << QString() << true;
-        QTest::newRow("dropped connection") << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s << false;
+        QTest::newRow("numeric error and a draft")
+            << u"reply"_s << jsonBytes(numericError) << QString() << true;
+        QTest::newRow("dropped connection")
+            << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s << false;
     }
 
     void draftReplies()
@@ -145,9 +147,9 @@ private Q_SLOTS:
                                    << u"Added \u201CCoffee with Nils\u201D"_s;
         QTest::newRow("absent location") << u"nolocation"_s << QJsonArray{u"nils@acme.example"_s} << QString()
                                          << u"Added \u201CCoffee with Nils\u201D. Invites sent."_s;
-        QTest::newRow("edited on the card") << u"edited"_s
-                                            << QJsonArray{u"nils.holm@acme.example"_s, u"ada@acme.example"_s}
-                                            << u"Café Central"_s << u"Added \u201CFika\u201D. Invites sent."_s;
+        QTest::newRow("edited on the card")
+            << u"edited"_s << QJsonArray{u"nils.holm@acme.example"_s, u"ada@acme.example"_s}
+            << u"Café Central"_s << u"Added \u201CFika\u201D. Invites sent."_s;
     }
 
     void createSendsTheEditedDraft()
@@ -204,9 +206,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("error");
         QTest::newRow("ok false") << u"reply"_s << QByteArray(R"({"ok":false})") << u"Couldn't create it."_s;
-        QTest::newRow("ok as text") << u"reply"_s << QByteArray(R"({"ok":"true"})") << u"Couldn't create it."_s;
-        QTest::newRow("no ok, error text") << u"reply"_s << QByteArray(R"({"error":"Slot taken."})")
-                                           << u"Slot taken."_s;
+        QTest::newRow("ok as text") << u"reply"_s << QByteArray(R"({"ok":"true"})")
+                                    << u"Couldn't create it."_s;
+        QTest::newRow("no ok, error text")
+            << u"reply"_s << QByteArray(R"({"error":"Slot taken."})") << u"Slot taken."_s;
         QTest::newRow("dropped connection") << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s;
     }
 
@@ -256,12 +259,12 @@ private Q_SLOTS:
                  QJsonObject({{u"text"_s, u"Coffee with Nils tomorrow at 3"_s}}));
         QCOMPARE(store.qaText(), kTyped);
         QSignalSpy changed(&store, &Store::qaDraftChanged);
-        store.setQaTitle(u"Coffee with Nils"_s);              // same title
-        store.setQaPersonEmail(0, u"nils@acme.example"_s);    // same address
-        store.setQaPersonEmail(7, u"x@y.example"_s);          // no such person
+        store.setQaTitle(u"Coffee with Nils"_s);           // same title
+        store.setQaPersonEmail(0, u"nils@acme.example"_s); // same address
+        store.setQaPersonEmail(7, u"x@y.example"_s);       // no such person
         store.setQaPersonName(-1, u"X"_s);
         QCOMPARE(changed.size(), 0);
-        store.setQaPersonEmail(0, QString());                 // empty text: no address
+        store.setQaPersonEmail(0, QString()); // empty text: no address
         QCOMPARE(changed.size(), 1);
         QCOMPARE(store.qaDraft()->people.at(0).email, std::nullopt);
         store.clearQaDraft();

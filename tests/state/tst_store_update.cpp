@@ -89,7 +89,6 @@ private Q_SLOTS:
         QVERIFY(!request.hasHeader("Authorization"));
         QVERIFY(request.rawQuery.isEmpty());
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestStoreUpdate)

@@ -175,7 +175,8 @@ void ScriptedServer::answer(QTcpSocket *socket, const RecordedRequest &request)
         }
         if (!hasType)
             bytes += "Content-Type: application/json\r\n";
-        bytes += "Content-Length: " + QByteArray::number(answer->body.size()) + "\r\nConnection: close\r\n\r\n";
+        bytes +=
+            "Content-Length: " + QByteArray::number(answer->body.size()) + "\r\nConnection: close\r\n\r\n";
         bytes += answer->body;
     }
     const bool drop = answer->kind == Answer::Kind::Drop;

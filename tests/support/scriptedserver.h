@@ -47,7 +47,12 @@ public:
 
     private:
         friend class ScriptedServer;
-        enum class Kind { Reply, Drop, Never } kind = Kind::Reply;
+        enum class Kind
+        {
+            Reply,
+            Drop,
+            Never
+        } kind = Kind::Reply;
         std::chrono::milliseconds delay{0};
         int status = 200;
         QByteArray body;

@@ -2,7 +2,6 @@
 
 #include "platform/qnamhttp.h"
 #include "state/store.h"
-
 #include "support/fakeplatform.h"
 #include "support/scriptedserver.h"
 #include "support/testenv.h"
@@ -25,8 +24,8 @@ struct StoreWorld
     Store &makeStore(Clipboard &clipboardToUse,
                      const QUrl &webUrl = QUrl(QStringLiteral("https://app.vesk.example")))
     {
-        store = std::make_unique<Store>(
-            Services{http, clock, settings, loginItem, urlOpener, clipboardToUse, sounds, server.url(), webUrl});
+        store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboardToUse,
+                                                 sounds, server.url(), webUrl});
         return *store;
     }
 

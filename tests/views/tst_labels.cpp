@@ -60,7 +60,8 @@ private Q_SLOTS:
         QTest::newRow("unconfirmed medium") << u"unconfirmed"_s << u"medium"_s << Pal::amber << Pal::amber;
         QTest::newRow("unconfirmed high") << u"unconfirmed"_s << u"high"_s << Pal::red << Pal::amber;
         QTest::newRow("unconfirmed low") << u"unconfirmed"_s << u"low"_s << Pal::green << Pal::amber;
-        QTest::newRow("capital C falls through to risk") << u"Confirmed"_s << u"high"_s << Pal::red << Pal::muted;
+        QTest::newRow("capital C falls through to risk")
+            << u"Confirmed"_s << u"high"_s << Pal::red << Pal::muted;
         QTest::newRow("unknown status, medium") << u"pending"_s << u"medium"_s << Pal::amber << Pal::muted;
         QTest::newRow("risk is case-sensitive") << u"pending"_s << u"High"_s << Pal::green << Pal::muted;
     }
@@ -132,13 +133,13 @@ private Q_SLOTS:
         const QColor tint(0x8F, 0x7B, 0xFF);
         const QImage image = ghostImage(48, 1.0, tint);
         const auto alphaAt = [&](int x, int y) { return qAlpha(image.pixel(x, y)); };
-        QCOMPARE(alphaAt(20, 30), 255);           // body
+        QCOMPARE(alphaAt(20, 30), 255); // body
         QCOMPARE(QColor(image.pixel(20, 30)), tint);
-        QCOMPARE(alphaAt(14, 18), 0);             // left eye centre
-        QCOMPARE(alphaAt(26, 18), 0);             // right eye centre
-        QCOMPARE(alphaAt(1, 1), 0);               // outside the rounded top
-        QCOMPARE(alphaAt(20, 41), 0);             // notch of the hem below the middle peak
-        QCOMPARE(alphaAt(14, 40), 255);           // hem point at (14, 42)
+        QCOMPARE(alphaAt(14, 18), 0);   // left eye centre
+        QCOMPARE(alphaAt(26, 18), 0);   // right eye centre
+        QCOMPARE(alphaAt(1, 1), 0);     // outside the rounded top
+        QCOMPARE(alphaAt(20, 41), 0);   // notch of the hem below the middle peak
+        QCOMPARE(alphaAt(14, 40), 255); // hem point at (14, 42)
         QVERIFY(ghostImage(0, 1.0, tint).isNull());
     }
 
@@ -206,10 +207,12 @@ private Q_SLOTS:
         const QUrl url = Labels::draftMailUrl(m, subject, body);
         QCOMPARE(url.path(), u"rena@example.com,ivo@example.com"_s);
         const QString encoded = url.toString(QUrl::FullyEncoded);
-        QVERIFY2(encoded.contains(u"?subject=Follow-up%3A%20Q%26A%20%2B%20next%20steps&body="_s), qPrintable(encoded));
+        QVERIFY2(encoded.contains(u"?subject=Follow-up%3A%20Q%26A%20%2B%20next%20steps&body="_s),
+                 qPrintable(encoded));
         const QUrlQuery query(url);
         QCOMPARE(query.queryItems().size(), 2);
-        QCOMPARE(QUrl::fromPercentEncoding(query.queryItemValue(u"body"_s, QUrl::FullyEncoded).toUtf8()), body);
+        QCOMPARE(QUrl::fromPercentEncoding(query.queryItemValue(u"body"_s, QUrl::FullyEncoded).toUtf8()),
+                 body);
 
         QCOMPARE(Labels::draftText(u"Hello"_s, u"Body"_s), u"Subject: Hello\n\nBody"_s);
     }
@@ -240,9 +243,9 @@ private Q_SLOTS:
 
     void icons()
     {
-        const QStringList names{u"chevron.left"_s, u"chevron.right"_s, u"chevron.up"_s, u"chevron.down"_s,
-                                u"sparkles"_s, u"calendar.badge.clock"_s, u"checkmark"_s, u"xmark"_s,
-                                u"person.crop.circle"_s};
+        const QStringList names{u"chevron.left"_s, u"chevron.right"_s, u"chevron.up"_s,
+                                u"chevron.down"_s, u"sparkles"_s,      u"calendar.badge.clock"_s,
+                                u"checkmark"_s,    u"xmark"_s,         u"person.crop.circle"_s};
         // Every opaque pixel takes the tint, and each icon covers some of its square.
         for (const QString &name : names) {
             QVERIFY2(TintedIcon::exists(name), qPrintable(name));
@@ -277,7 +280,8 @@ private Q_SLOTS:
         QCOMPARE(removed.size(), 1);
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(model.data(model.index(1), MeetingListModel::MeetingRole).value<Meeting>().title, u"Renamed"_s);
+        QCOMPARE(model.data(model.index(1), MeetingListModel::MeetingRole).value<Meeting>().title,
+                 u"Renamed"_s);
 
         // The same list again changes nothing.
         QSignalSpy anyChange(&model, &MeetingListModel::meetingsChanged);

@@ -44,9 +44,9 @@ public:
     Q_INVOKABLE void reply(const QString &method, const QString &path, int status, const QJSValue &body,
                            int delayMs = 0)
     {
-        const QByteArray encoded = body.isString()
-            ? body.toString().toUtf8()
-            : QJsonDocument::fromVariant(body.toVariant()).toJson(QJsonDocument::Compact);
+        const QByteArray encoded =
+            body.isString() ? body.toString().toUtf8()
+                            : QJsonDocument::fromVariant(body.toVariant()).toJson(QJsonDocument::Compact);
         m_world->on(method.toLatin1().constData(), path.toUtf8())
             .after(std::chrono::milliseconds(delayMs))
             .header("Content-Type", "application/json")
@@ -60,7 +60,10 @@ public:
     }
 
     Q_INVOKABLE int requestCount(const QString &path) const { return int(requests(path).size()); }
-    Q_INVOKABLE QString lastQuery(const QString &path) const { return queries(path).value(requestCount(path) - 1); }
+    Q_INVOKABLE QString lastQuery(const QString &path) const
+    {
+        return queries(path).value(requestCount(path) - 1);
+    }
 
     /// The raw queries of every request to a path, in order.
     Q_INVOKABLE QStringList queries(const QString &path) const
@@ -100,7 +103,10 @@ Q_SIGNALS:
     void storeChanged();
 
 private:
-    QList<RecordedRequest> requests(const QString &path) const { return m_world->server.requestsTo(path.toUtf8()); }
+    QList<RecordedRequest> requests(const QString &path) const
+    {
+        return m_world->server.requestsTo(path.toUtf8());
+    }
 
     std::unique_ptr<ViewWorld> m_world;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "service/tokenstore.h"
-
 #include "support/storeworld.h"
 
 #include <QLocale>

@@ -2,10 +2,10 @@
 //   vesk-screenshots <output folder>
 // Any warning while rendering fails the run.
 
+#include "model/feed.h"
 #include "viewworld.h"
 
-#include "model/feed.h"
-
+#include <QCoro/QCoroTask>
 #include <QDir>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -17,8 +17,6 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <QCoro/QCoroTask>
 
 #include <cstdio>
 #include <functional>
@@ -48,8 +46,8 @@ QJsonObject person(const QString &name, const QString &email, const QString &rsv
 }
 
 QJsonObject meeting(const QString &id, const QString &title, int start, int length, const QString &status,
-                    const QString &risk, const QString &room, const QJsonValue &joinUrl, const QJsonValue &action,
-                    bool watched, const QJsonArray &people, int days = 0)
+                    const QString &risk, const QString &room, const QJsonValue &joinUrl,
+                    const QJsonValue &action, bool watched, const QJsonArray &people, int days = 0)
 {
     return {{u"id"_s, id},
             {u"title"_s, title},
@@ -73,17 +71,19 @@ QByteArray todayFeed()
                 u"https://meet.example/abc-defg-hij"_s, u"Send the recap"_s, false,
                 {person(u"Rena Ortiz"_s, u"rena@acme.io"_s, u"accepted"_s),
                  person(u"Tom Weber"_s, u"tom@acme.io"_s, u"declined"_s)}),
-        meeting(u"noshow"_s, u"Intro: Lumen Labs"_s, -60, 30, u"no_show"_s, u"high"_s, u"zoom"_s, none, none, false,
-                {person(u"Mia Chen"_s, u"mia@lumen.dev"_s, u"needsAction"_s)}),
-        meeting(u"live"_s, u"Pricing review with Northwind"_s, -15, 45, u"confirmed"_s, u"medium"_s, u"zoom"_s,
-                u"https://zoom.example/j/123456"_s, none, true,
+        meeting(u"noshow"_s, u"Intro: Lumen Labs"_s, -60, 30, u"no_show"_s, u"high"_s, u"zoom"_s, none, none,
+                false, {person(u"Mia Chen"_s, u"mia@lumen.dev"_s, u"needsAction"_s)}),
+        meeting(u"live"_s, u"Pricing review with Northwind"_s, -15, 45, u"confirmed"_s, u"medium"_s,
+                u"zoom"_s, u"https://zoom.example/j/123456"_s, none, true,
                 {person(u"Ivo Petrov"_s, u"ivo@northwind.com"_s, u"accepted"_s),
                  person(u"Ana Ruiz"_s, u"ana@northwind.com"_s, u"accepted"_s)}),
         meeting(u"soon"_s, u"Onboarding kickoff — Fjord"_s, 60, 30, u"unconfirmed"_s, u"medium"_s, u"meet"_s,
-                u"https://meet.example/xyz-abcd-efg"_s, u"Confirm the time with Nils; he has not replied yet"_s, false,
+                u"https://meet.example/xyz-abcd-efg"_s,
+                u"Confirm the time with Nils; he has not replied yet"_s, false,
                 {person(u"Nils Berg"_s, u"nils@fjord.no"_s, u"needsAction"_s)}),
         meeting(u"risk"_s, u"Renewal: Blue Harbor"_s, 180, 60, u"at_risk"_s, u"high"_s, u"teams"_s,
-                u"https://teams.example/l/meetup"_s, u"Send a short agenda to keep it on the calendar"_s, true,
+                u"https://teams.example/l/meetup"_s, u"Send a short agenda to keep it on the calendar"_s,
+                true,
                 {person(u"Sara Kim"_s, u"sara@blueharbor.com"_s, u"declined"_s),
                  person(u"Leo Park"_s, u"leo@blueharbor.com"_s, u"tentative"_s)}),
         meeting(u"later"_s, u"Coffee with Dana"_s, 330, 30, u"vesk"_s, u"low"_s, u"none"_s, none,
@@ -91,8 +91,8 @@ QByteArray todayFeed()
         meeting(u"tomorrow1"_s, u"Standup with Orbit"_s, -60, 15, u"confirmed"_s, u"low"_s, u"webex"_s,
                 u"https://webex.example/m/1"_s, none, false,
                 {person(u"Kai Lund"_s, u"kai@orbit.se"_s, u"accepted"_s)}, 1),
-        meeting(u"tomorrow2"_s, u"Demo for Quill"_s, -30, 30, u"unconfirmed"_s, u"medium"_s, u"other"_s, none, none,
-                false, {person(u"Eve Stone"_s, u"eve@quill.app"_s, u"needsAction"_s)}, 1),
+        meeting(u"tomorrow2"_s, u"Demo for Quill"_s, -30, 30, u"unconfirmed"_s, u"medium"_s, u"other"_s, none,
+                none, false, {person(u"Eve Stone"_s, u"eve@quill.app"_s, u"needsAction"_s)}, 1),
     };
     return json({{u"meetings"_s, meetings}});
 }
@@ -205,8 +205,9 @@ QJsonObject quickDraft(bool withTime)
         draft.insert(u"conflicts"_s, QJsonArray{u"Standup with Orbit"_s, u"Demo for Quill"_s});
         draft.insert(u"people"_s,
                      QJsonArray{QJsonObject{{u"query"_s, u"Rena"_s},
-                                            {u"candidates"_s, QJsonArray{hit(u"Rena Ortiz"_s, u"rena@acme.io"_s, u"Acme"_s),
-                                                                         hit(u"Rena Berg"_s, u"rena@berg.dk"_s, u"Berg"_s)}}},
+                                            {u"candidates"_s,
+                                             QJsonArray{hit(u"Rena Ortiz"_s, u"rena@acme.io"_s, u"Acme"_s),
+                                                        hit(u"Rena Berg"_s, u"rena@berg.dk"_s, u"Berg"_s)}}},
                                 QJsonObject{{u"query"_s, u"Ivo"_s}, {u"candidates"_s, QJsonArray{}}}});
     } else {
         draft.insert(u"conflicts"_s, QJsonArray{});
@@ -237,16 +238,18 @@ bool run(Shooter &s)
     {
         Store &store = s.start(true);
         s.show(store);
-        ok &= s.shoot(u"02-today"_s, [&] { return store.today().size() == 6 && !store.tomorrowMorning().isEmpty(); });
+        ok &= s.shoot(u"02-today"_s,
+                      [&] { return store.today().size() == 6 && !store.tomorrowMorning().isEmpty(); });
     }
 
     // An open ended row with a draft and an error line.
     scriptToday(w);
     w.on("POST", "/api/app/meetings/ended/draft")
-        .reply(200, json({{u"subject"_s, u"Great talking today — next steps"_s},
-                          {u"body"_s, u"Hi Rena,\n\nThanks for the time today. As promised, here is the short "
-                                      u"summary and the two options we discussed.\n\nBest,\nAlex"_s},
-                          {u"basis"_s, QJsonArray{u"call notes"_s, u"Acme account page"_s}}}));
+        .reply(200,
+               json({{u"subject"_s, u"Great talking today — next steps"_s},
+                     {u"body"_s, u"Hi Rena,\n\nThanks for the time today. As promised, here is the short "
+                                 u"summary and the two options we discussed.\n\nBest,\nAlex"_s},
+                     {u"basis"_s, QJsonArray{u"call notes"_s, u"Acme account page"_s}}}));
     w.on("POST", "/api/app/meetings/ended/propose")
         .reply(200, json({{u"error"_s, u"No open times in the next two weeks."_s}}));
     {
@@ -257,7 +260,8 @@ bool run(Shooter &s)
         panel->setProperty("expanded", ended.id);
         QCoro::waitFor(store.composeTask(ended, u"draft"_s));
         QCoro::waitFor(store.composeTask(ended, u"propose"_s));
-        ok &= s.shoot(u"03-open-row-draft"_s, [&] { return store.composedFor(ended.id) && store.actionErrorFor(ended.id); });
+        ok &= s.shoot(u"03-open-row-draft"_s,
+                      [&] { return store.composedFor(ended.id) && store.actionErrorFor(ended.id); });
     }
 
     // Another day while it loads, then the same day empty.
@@ -266,7 +270,9 @@ bool run(Shooter &s)
         Store &store = s.start(true);
         s.show(store);
         ok &= waitForToday(store);
-        w.on("GET", "/api/today").after(std::chrono::milliseconds(2500)).reply(200, json({{u"meetings"_s, QJsonArray{}}}));
+        w.on("GET", "/api/today")
+            .after(std::chrono::milliseconds(2500))
+            .reply(200, json({{u"meetings"_s, QJsonArray{}}}));
         store.shiftDay(1);
         ok &= s.shoot(u"04-other-day-loading"_s, [&] { return store.loadingDay(); });
         ok &= s.shoot(u"05-other-day-empty"_s, [&] { return !store.loadingDay() && !store.isToday(); });
@@ -288,18 +294,19 @@ bool run(Shooter &s)
     // Availability: five of eight hits; a chosen person with a preview; an error.
     scriptToday(w);
     QJsonArray hits;
-    const QStringList names{u"Rena Ortiz"_s, u""_s, u"Renata Silva"_s, u"René Dubois"_s, u"Irene Wu"_s,
-                            u"Lorena Diaz"_s, u"Serena Hall"_s, u"Verena Koch"_s};
+    const QStringList names{u"Rena Ortiz"_s,  u""_s,           u"Renata Silva"_s,
+                            u"René Dubois"_s, u"Irene Wu"_s,   u"Lorena Diaz"_s,
+                            u"Serena Hall"_s, u"Verena Koch"_s};
     for (int i = 0; i < names.size(); ++i)
         hits.append(hit(names.at(i), i == 1 ? u"rena.team@acme.io"_s : u"person%1@example.com"_s.arg(i + 1),
                         u"Company %1"_s.arg(i + 1)));
     w.on("GET", "/api/app/people").reply(200, json({{u"people"_s, hits}}));
     w.on("POST", "/api/app/availability")
-        .reply(200, json({{u"text"_s, u"Here are a few times that work for me (CET):\n• Wed, Mar 5: 10:00, 14:30\n"
-                                      u"• Thu, Mar 6: 09:00, 11:00, 16:00\n• Fri, Mar 7: 10:30\n"
-                                      u"Pick one here: https://vesk.example/p/alex"_s},
-                          {u"html"_s, u"<p>Here are a few times</p>"_s}}))
-        ;
+        .reply(200,
+               json({{u"text"_s, u"Here are a few times that work for me (CET):\n• Wed, Mar 5: 10:00, 14:30\n"
+                                 u"• Thu, Mar 6: 09:00, 11:00, 16:00\n• Fri, Mar 7: 10:30\n"
+                                 u"Pick one here: https://vesk.example/p/alex"_s},
+                     {u"html"_s, u"<p>Here are a few times</p>"_s}}));
     {
         Store &store = s.start(true);
         s.show(store);
@@ -312,7 +319,8 @@ bool run(Shooter &s)
         QCoro::waitFor(store.copyForCurrentTask());
         ok &= s.shoot(u"09-availability-chosen"_s, [&] { return !store.availPreview().isEmpty(); });
 
-        w.on("POST", "/api/app/availability").reply(200, json({{u"error"_s, u"Your calendar isn't connected."_s}}));
+        w.on("POST", "/api/app/availability")
+            .reply(200, json({{u"error"_s, u"Your calendar isn't connected."_s}}));
         store.clearForWho();
         store.setForQuery(QString());
         store.setAvailPreview(QString());
@@ -326,7 +334,8 @@ bool run(Shooter &s)
     {
         Store &store = s.start(true);
         s.show(store);
-        ok &= s.shoot(u"11-update-offered"_s, [&] { return !store.updateVersion().isEmpty() && store.today().size() == 6; });
+        ok &= s.shoot(u"11-update-offered"_s,
+                      [&] { return !store.updateVersion().isEmpty() && store.today().size() == 6; });
     }
     return ok;
 }
@@ -340,7 +349,8 @@ int main(int argc, char **argv)
     qputenv("QT_QUICK_BACKEND", "software");
     QTemporaryDir runtime;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(runtime.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
     qInstallMessageHandler(countWarnings);
