@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::StoreFixture world(fuzz::bytes(data, size));
     Store &store = *world.store;
 
-    for (const QString action : {QStringLiteral("draft"), QStringLiteral("propose")}) {
+    for (const QString &action : {QStringLiteral("draft"), QStringLiteral("propose")}) {
         Meeting meeting;
         meeting.id = QStringLiteral("m-") + action;
         meeting.title = QStringLiteral("Intro call");

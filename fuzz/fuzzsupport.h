@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -31,8 +32,11 @@ inline QByteArray bytes(const uint8_t *data, size_t size)
 inline void startApplication()
 {
     static QTemporaryDir xdg;
-    qputenv("XDG_DATA_HOME", (xdg.path() + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (xdg.path() + QStringLiteral("/config")).toLocal8Bit());
+    for (const char *name : {"data", "config"}) {
+        const QString path = xdg.path() + u'/' + QLatin1StringView(name);
+        QDir().mkpath(path);
+        qputenv(name[0] == 'd' ? "XDG_DATA_HOME" : "XDG_CONFIG_HOME", path.toLocal8Bit());
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "vesk-fuzz";
