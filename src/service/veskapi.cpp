@@ -25,6 +25,14 @@ std::optional<QJsonObject> VeskApi::jsonObject(const QByteArray &body)
     return document.object();
 }
 
+std::optional<QString> VeskApi::errorText(const QJsonObject &reply)
+{
+    const QJsonValue error = reply.value(QLatin1StringView("error"));
+    if (!error.isString() || error.toString().isEmpty())
+        return std::nullopt;
+    return error.toString();
+}
+
 QCoro::Task<VeskApi::AuthorizedReply> VeskApi::authorized(QByteArray method, QUrl url,
                                                           std::optional<QByteArray> jsonBody,
                                                           std::chrono::milliseconds timeout)

@@ -72,8 +72,8 @@ QCoro::Task<> Store::composeTask(Meeting meeting, QString action)
         co_return;
     if (!reply) {
         setActionError(id, Messages::unreachable());
-    } else if (const QJsonValue error = reply->value("error"_L1); error.isString()) {
-        setActionError(id, error.toString());
+    } else if (const std::optional<QString> error = VeskApi::errorText(*reply)) {
+        setActionError(id, *error);
     } else {
         const QJsonValue subject = reply->value("subject"_L1);
         const QJsonValue body = reply->value("body"_L1);

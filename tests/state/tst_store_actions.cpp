@@ -122,6 +122,8 @@ private Q_SLOTS:
         row("numeric error is no error", u"draft"_s, R"({"error":42,"subject":"S","body":"B","basis":["x"]})",
             u"S"_s, u"B"_s, u"Based on: x"_s);
         row("empty object", u"draft"_s, "{}", fallback, QString(), generic);
+        row("empty error text is no error", u"draft"_s, R"({"error":"","subject":"S","basis":["x"]})", u"S"_s,
+            QString(), u"Based on: x"_s);
         row("subject and body of other types", u"propose"_s, R"({"subject":7,"body":null})", fallback,
             QString(), times);
         row("action name compared exactly", u"Draft"_s, R"({"basis":["x"]})", fallback, QString(), times);
