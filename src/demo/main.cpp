@@ -28,9 +28,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Append one line per request to <file>."),
                                  QStringLiteral("file"));
+    const QCommandLineOption token(QStringLiteral("token"), QStringLiteral("Print the demo token and exit."));
     parser.addOption(port);
     parser.addOption(log);
+    parser.addOption(token);
     parser.process(app);
+    if (parser.isSet(token)) {
+        std::printf("%s\n", DemoService::kToken);
+        return 0;
+    }
 
     bool ok = false;
     const uint wanted = parser.value(port).toUInt(&ok);
