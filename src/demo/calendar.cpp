@@ -236,20 +236,20 @@ QList<DemoMeeting> DemoCalendar::generate(const QDate &date) const
     if (date.dayOfWeek() > 5 && !tomorrow)
         return out; // a quiet weekend
     QRandomGenerator rng(m_seed ^ quint32(date.toJulianDay()));
-    QList<int> starts; // minutes after midnight
-    if (tomorrow)
+    // Minutes after midnight: two fixed morning meetings tomorrow, and two to four of these slots.
+    QList<int> starts;
+    QList<int> free = {9 * 60 + 30, 11 * 60, 13 * 60, 14 * 60 + 30, 16 * 60};
+    if (tomorrow) {
         starts << 9 * 60 << 10 * 60 + 30;
-    const int extra = 2 + int(rng.bounded(3));
-    for (int i = 0; i < extra; ++i)
-        starts << (13 + int(rng.bounded(4))) * 60 + 30 * int(rng.bounded(2));
+        free.erase(free.begin(), free.begin() + 2);
+    }
+    for (int extra = 2 + int(rng.bounded(3)); extra > 0 && !free.isEmpty(); --extra)
+        starts << free.takeAt(rng.bounded(int(free.size())));
     std::sort(starts.begin(), starts.end());
-    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
     const bool past = date < m_createdAt.date();
     const QList<Contact> &book = Contacts::all();
     int n = 0;
-    int lastEnd = 0;
-    for (int minute : std::as_const(starts)) {
-        minute = std::max(minute, lastEnd);
+    for (const int minute : std::as_const(starts)) {
         const Template &tpl = kinds[rng.bounded(int(std::size(kinds)))];
         const Contact &c = book.at(rng.bounded(int(book.size())));
         const Contact &other = book.at(rng.bounded(int(book.size())));
@@ -258,7 +258,6 @@ QList<DemoMeeting> DemoCalendar::generate(const QDate &date) const
         m.title = QString::fromUtf8(tpl.title) + QStringLiteral(", ") + c.company;
         m.startsAt = QDateTime(date, QTime(minute / 60, minute % 60), m_createdAt.timeZone());
         m.endsAt = m.startsAt.addSecs(qint64(tpl.minutes) * 60);
-        lastEnd = minute + tpl.minutes;
         m.room = QString::fromLatin1(tpl.room);
         if (const QString url = joinUrlFor(m.room, m.id); !url.isEmpty())
             m.joinUrl = url;

@@ -43,8 +43,11 @@ QList<QDateTime> openTimes(const QList<Busy> &busy, const QDateTime &from, int d
                 ++onThisDay;
                 if (out.size() == count)
                     break;
-                // The next offer on the same day leaves a gap, so the times spread over the day.
-                const QTime later = t.addSecs(qint64(durationMin + 90) * 60);
+                // The next offer on the same day leaves at least an hour free after this one, so the
+                // times spread over the day; it starts on a step boundary again.
+                const int sinceOpen = hours.dayStart.secsTo(t) / 60 + durationMin + 60;
+                const int steps = (sinceOpen + hours.stepMin - 1) / hours.stepMin;
+                const QTime later = hours.dayStart.addSecs(qint64(steps) * hours.stepMin * 60);
                 if (later <= t)
                     break;
                 t = later;

@@ -208,7 +208,7 @@ void TestDemoService::quickAddDraftsAndCreates()
     // An overlap with the calendar is named.
     const Meeting first = w.feed().first();
     const QString sentence =
-        u"Check-in with Maya today at "_s + first.startsAt.toTimeZone(berlin).toString(u"H:mm"_s);
+        u"Check-in with Maya today at "_s + first.startsAt.toTimeZone(berlin).toString(u"h:mmap"_s);
     const QStringList conflicts =
         QADraft::fromJson(w.post(u"/api/app/quick-add"_s, {{u"text"_s, sentence}}))->conflicts;
     QCOMPARE(conflicts.size(), 1);
@@ -224,7 +224,7 @@ void TestDemoService::quickAddDraftsAndCreates()
                 {u"location"_s, u""_s}});
     QCOMPARE(created[u"ok"_s].toBool(), true);
     bool found = false;
-    for (const Meeting &m : w.feed()) {
+    for (const Meeting &m : w.feed(u"date=2025-03-05"_s)) {
         if (m.title != draft->title)
             continue;
         found = true;

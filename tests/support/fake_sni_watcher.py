@@ -54,6 +54,7 @@ class Watcher(dbus.service.Object):
             self.bus.add_signal_receiver(lambda *args, e=entry: self.refresh(e), signal_name=name,
                                          dbus_interface=ITEM, bus_name=entry["service"], path=entry["path"])
         self.StatusNotifierItemRegistered(entry["service"])
+        self.write()
         self.refresh(entry)
 
     @dbus.service.method(WATCHER, in_signature="s")
