@@ -272,8 +272,8 @@ void TestDemoService::signInPageCarriesTheState()
     World w;
     const DemoReply page = w.call("GET", u"/mac/connect"_s, {}, u"state=0A1B2C"_s, {});
     QCOMPARE(page.status, 200);
-    QVERIFY(page.body.contains("href=\"vesk://connect?token=" + QByteArray(DemoService::kToken) +
-                               "&amp;state=0A1B2C\""));
+    QVERIFY(page.body.contains(QByteArray(QByteArray("href=\"vesk://connect?token=") + DemoService::kToken +
+                                          "&amp;state=0A1B2C\"")));
     // A state that could break out of the link gets no link at all.
     const DemoReply bad = w.call("GET", u"/mac/connect"_s, {}, u"state=%22%3E%3Cscript%3E"_s, {});
     QCOMPARE(bad.status, 400);

@@ -117,16 +117,21 @@ for m in json.load(sys.stdin)["meetings"]:
         print("now" if start <= now else ("in %dm" % minutes if minutes <= 59 else ""))
         break'
 }
+item_registered() {
+    /usr/bin/python3 -c 'import json,sys; sys.exit(not json.load(open(sys.argv[1]))["items"])' "$work/sni.json"
+}
 panel_window() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n 1; }
 
 # 1. Start-up.
 write_token
 start_app
+wait_for 20 item_registered || fail "no tray item"
 wait_for 20 grep -q '^GET /api/today 200' "$work/requests.log" || fail "no feed load at start-up"
 wait_for 10 grep -q '^GET /download/version.json 200' "$work/requests.log" || fail "no update check at start-up"
 want=$(expected_title)
 [ -n "$want" ] || fail "the demo's feed has no meeting to name"
-wait_for 10 test "$(tray_title)" = "$want" || fail "tray label '$(tray_title)', expected '$want'"
+title_is() { [ "$(tray_title)" = "$1" ]; }
+wait_for 10 title_is "$want" || fail "tray label '$(tray_title)', expected '$want'"
 /usr/bin/python3 -c 'import json,sys; i=json.load(open(sys.argv[1]))["items"][-1]; sys.exit(i["title"] != "Vesk \u00b7 " + sys.argv[2])' \
     "$work/sni.json" "$want" || fail "tray title does not name the next meeting"
 echo "ok: start-up feed, update check, tray title '$want'"
@@ -141,7 +146,8 @@ echo "ok: Ctrl+Alt+A put the open times on the clipboard in both formats"
 
 # 3. Quick add, typed into the panel.
 dbus-send --session --type=method_call --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher test.Control.Activate
-wait_for 10 test -n "$(panel_window)" || fail "the panel did not open"
+panel_open() { [ -n "$(panel_window)" ]; }
+wait_for 10 panel_open || fail "the panel did not open"
 /usr/bin/python3 "$driver" focus "New event" || fail "no quick-add field"
 xdotool windowfocus --sync "$(panel_window)" 2>/dev/null || true
 sentence="Coffee with Nils tomorrow at 9:45am"
@@ -158,7 +164,9 @@ echo "ok: quick add created a meeting that shows in the panel"
 stop_app
 rm -f "$XDG_DATA_HOME/Vesk/token"
 : >"$work/requests.log"
+wait_for 10 sh -c '! grep -q "\"service\"" "$0"' "$work/sni.json" || fail "the first item stayed registered"
 start_app
+wait_for 20 item_registered || fail "no tray item after the restart"
 dbus-send --session --type=method_call --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher test.Control.Activate
 /usr/bin/python3 "$driver" press "Sign in with Vesk" || fail "no sign-in button"
 wait_for 20 test -s "$work/callback.txt" || fail "the sign-in page was not opened: $(cat "$work/opened.txt" 2>/dev/null)"
@@ -166,7 +174,8 @@ state=$(sed -n 's/.*[?&]state=\([0-9A-F]*\).*/\1/p' "$work/opened.txt")
 [ ${#state} = 40 ] || fail "sign-in state '$state'"
 grep -q "pendingConnectState=$state" "$work/stored-at-open.txt" || fail "the opened state is not the stored one"
 grep -q "state=$state\$" "$work/callback.txt" || fail "the callback does not carry the state"
-wait_for 20 test "$(cat "$XDG_DATA_HOME/Vesk/token" 2>/dev/null)" = "$token" || fail "the token was not stored"
+token_is() { [ "$(cat "$XDG_DATA_HOME/Vesk/token" 2>/dev/null)" = "$1" ]; }
+wait_for 20 token_is "$token" || fail "the token was not stored"
 wait_for 10 grep -q '^GET /api/today 200' "$work/requests.log" || fail "no feed load after sign-in"
 ! grep -q "pendingConnectState" "$XDG_CONFIG_HOME/Vesk/Vesk.conf" || fail "the pending state was not removed"
 kill -0 "$app_pid" || fail "the app ended"

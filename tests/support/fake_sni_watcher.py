@@ -5,7 +5,7 @@ Usage: fake_sni_watcher.py [--state FILE]
 
 Owns org.kde.StatusNotifierWatcher, accepts RegisterStatusNotifierItem, reads every registered
 item's Title, ToolTip title and XAyatanaLabel and reads them again on each NewTitle, NewToolTip or
-XAyatanaNewLabel signal. With --state, the current view is written to FILE as JSON after every
+XAyatanaNewLabel signal, and drops an item whose process leaves the bus. With --state, the current view is written to FILE as JSON after every
 change (written to a temporary file and renamed, so readers never see half a file):
 
   {"items": [{"service": ":1.5", "path": "/StatusNotifierItem", "title": "in 5m",
@@ -38,7 +38,16 @@ class Watcher(dbus.service.Object):
         self.bus = bus
         self.state_file = state_file
         self.items = []
+        # An item whose process ends leaves the list, as with a real watcher.
+        bus.add_signal_receiver(self.owner_changed, signal_name="NameOwnerChanged",
+                                dbus_interface="org.freedesktop.DBus", path="/org/freedesktop/DBus")
         self.write()
+
+    def owner_changed(self, name, old, new):
+        if not new and any(i["service"] == name for i in self.items):
+            self.items = [i for i in self.items if i["service"] != name]
+            self.StatusNotifierItemUnregistered(name)
+            self.write()
 
     # The watcher's own interface.
     @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
@@ -56,6 +65,10 @@ class Watcher(dbus.service.Object):
         self.StatusNotifierItemRegistered(entry["service"])
         self.write()
         self.refresh(entry)
+
+    @dbus.service.signal(WATCHER, signature="s")
+    def StatusNotifierItemUnregistered(self, service):
+        pass
 
     @dbus.service.method(WATCHER, in_signature="s")
     def RegisterStatusNotifierHost(self, service):
