@@ -38,7 +38,7 @@ Attendee attendee(const Contact &c, const char *rsvp)
 const Contact &person(const char *name)
 {
     for (const Contact &c : Contacts::all()) {
-        if (c.name == QLatin1String(name))
+        if (c.name == QString::fromUtf8(name))
             return c;
     }
     return Contacts::all().first();
