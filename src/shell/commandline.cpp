@@ -5,8 +5,8 @@
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")});
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption autostart(QStringLiteral("autostart"));
     const QCommandLineOption toggle(QStringLiteral("toggle"));
     const QCommandLineOption copyAvailability(QStringLiteral("copy-availability"));

@@ -6,6 +6,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 MaxWaitMs = 60 * 1000; // a clock that jumps (suspend, time change) is noticed this soon

@@ -207,7 +207,8 @@ private Q_SLOTS:
         QTRY_COMPARE(service.shown.size(), 2);
         QCOMPARE(service.shown.at(1).summary, u"Call a");
 
-        // Signing out withdraws it, and nothing more comes.
+        // Signing out withdraws it.
+        settle();
         w.store->signOut();
         QTRY_COMPARE(service.closed.size(), 2);
         QCOMPARE(service.closed.at(1), service.shown.at(1).id);
