@@ -88,17 +88,18 @@ Item {
             compare(child(panel, "updateButton").visible, false)
             compare(menuTexts(panel), ["Open at login", "Heads-up: 1 min before", "Disconnect", "Quit Vesk"])
 
-            // The heads-up entry steps through 5 and 10 minutes and off, and keeps the menu open.
+            // The heads-up entry steps through 5 and 10 minutes, off and back, and keeps the menu open.
             const menu = child(panel, "footerMenu")
             const headsUp = child(panel, "headsUpItem")
             click(child(panel, "menuButton"))
             tryVerify(() => menu.opened)
-            for (const expected of ["Heads-up: 5 min before", "Heads-up: 10 min before", "Heads-up: off"]) {
+            for (const expected of ["Heads-up: 5 min before", "Heads-up: 10 min before", "Heads-up: off",
+                                    "Heads-up: 1 min before"]) {
                 click(headsUp)
                 compare(headsUp.text, expected)
             }
             verify(menu.opened)
-            compare(fixture.store.headsUpMinutes, 0)
+            compare(fixture.store.headsUpMinutes, 1)
             menu.close()
             tryVerify(() => !menu.visible)
 
