@@ -43,7 +43,7 @@ void VeskBarApp::start()
 {
     if (m_store)
         return;
-    m_delegate = std::make_unique<AppDelegate>(m_settings, m_sounds);
+    m_delegate = std::make_unique<AppDelegate>(m_settings, m_sounds, m_tokens);
     connect(m_delegate.get(), &AppDelegate::toggleRequested, this, &VeskBarApp::toggleVeskPanel);
 
     HotKeys &keys = HotKeys::shared();
@@ -55,7 +55,7 @@ void VeskBarApp::start()
 
     m_store =
         std::make_unique<Store>(Services{m_http, m_clock, m_settings, m_loginItem, m_urlOpener, m_clipboard,
-                                         m_sounds, Endpoints::apiBase(), Endpoints::webUrl()});
+                                         m_sounds, m_tokens, Endpoints::apiBase(), Endpoints::webUrl()});
 
     m_tray = std::make_unique<TrayIcon>();
     m_tray->setTitle(m_store->menuTitle());

@@ -7,6 +7,7 @@
 #include "platform/qnamhttp.h"
 #include "platform/qsettingsstore.h"
 #include "platform/qtclipboard.h"
+#include "service/tokenstore.h"
 #include "shell/commandline.h"
 
 #include <QObject>
@@ -66,6 +67,7 @@ private:
     DesktopUrlOpener m_urlOpener;
     QtClipboard m_clipboard;
     CanberraSounds m_sounds;
+    TokenStore m_tokens;
 
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<Store> m_store;

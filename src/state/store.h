@@ -25,6 +25,7 @@ class Http;
 class LoginItem;
 class Settings;
 class Sounds;
+class TokenStore;
 class UrlOpener;
 
 /// The adapters the Store works through; all outlive it.
@@ -37,6 +38,7 @@ struct Services
     UrlOpener &urlOpener;
     Clipboard &clipboard;
     Sounds &sounds;
+    TokenStore &tokens;
     QUrl apiBase;
     QUrl webUrl;
 };
@@ -230,8 +232,11 @@ public:
     QString appVersion() const { return m_ownVersion; }
     /// The service base URL with `path` appended (e.g. "settings").
     Q_INVOKABLE QUrl serviceUrl(const QString &path) const;
-    /// Opens a web or mail address in the user's default application.
+    /// Opens a web or mail address in the user's default application; any other link (a file, a
+    /// share, another application's scheme) is not opened. See isOpenable().
     Q_INVOKABLE void openUrl(const QUrl &url);
+    /// https, mailto, and http towards this computer only.
+    static bool isOpenable(const QUrl &url);
     /// Replaces the clipboard with one plain text.
     Q_INVOKABLE void copyText(const QString &text);
     /// Copies open times for the shown quick-add draft's first person and its length; once that has

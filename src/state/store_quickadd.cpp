@@ -102,7 +102,7 @@ QCoro::Task<> Store::quickDraftTask()
     QPointer<Store> self(this);
     // Sent trimmed; the field keeps what the user typed.
     const QString text = m_qaText.trimmed();
-    if (text.isEmpty() || !TokenStore::load())
+    if (text.isEmpty() || !m_services.tokens.load())
         co_return;
 
     set(m_qaBusy, true, &Store::qaBusyChanged);
