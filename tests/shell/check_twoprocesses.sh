@@ -44,6 +44,11 @@ for _ in $(seq 100); do [ -f "$token" ] && break; sleep 0.1; done
 [ "$(stat -c %a "$token")" = 600 ] || fail "token file is not 0600"
 if grep -q pendingConnectState "$work/config/Vesk/Vesk.conf"; then fail "pending state kept"; fi
 
+# An argument over the hand-over limit is refused at once and says why.
+long_url="vesk://connect?token=vesk_$(head -c 20000 /dev/zero | tr '\0' a)"
+if "$app" "$long_url" 2> "$work/long.err"; then fail "an over-long argument was accepted"; fi
+grep -q "too long" "$work/long.err" || fail "over-long argument: '$(cat "$work/long.err")'"
+
 # A third launch with a command also reaches the first, which keeps running.
 "$app" --toggle || fail "third launch exited $?"
 kill -0 "$first" || fail "the first instance died"
