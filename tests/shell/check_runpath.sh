@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# No program of the build searches a relative or empty folder for libraries: the loader reads an
+# empty RUNPATH entry as the working directory, so a library placed where the program is started
+# would be loaded. Checks the built program, every test program, and an installed copy.
+set -euo pipefail
+app=$1
+build_dir=$2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+
+check() {
+    local file=$1 entries entry
+    # "Library runpath: [a:b]" / "Library rpath: [a:b]"; none at all is fine.
+    entries=$(readelf -d "$file" | sed -n 's/.*Library r\(un\)\?path: \[\(.*\)\]$/\2/p')
+    [ -n "$(readelf -d "$file" | grep -E 'R(UN)?PATH')" ] || return 0
+    # Split keeping empty fields: an empty entry anywhere (leading, trailing, doubled colon) fails.
+    if [ -z "$entries" ] || [[ "$entries" == :* ]] || [[ "$entries" == *: ]] || [[ "$entries" == *::* ]]; then
+        echo "FAIL: $file has an empty RUNPATH entry: [$entries]" >&2
+        failed=1
+        return 0
+    fi
+    IFS=: read -r -a parts <<< "$entries"
+    for entry in "${parts[@]}"; do
+        if [[ "$entry" != /* ]]; then
+            echo "FAIL: $file has a relative RUNPATH entry '$entry'" >&2
+            failed=1
+        fi
+    done
+}
+
+check "$app"
+while IFS= read -r -d '' program; do
+    check "$program"
+done < <(find "$build_dir" -type f -perm -u+x -name 'tst_*' -print0)
+
+cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
+check "$work/prefix/bin/vesk-bar"
+
+exit $failed
