@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # No program of the build searches a relative or empty folder for libraries: the loader reads an
 # empty RUNPATH entry as the working directory, so a library placed where the program is started
-# would be loaded. Checks the built program, every test program, and an installed copy.
+# would be loaded. Checks every program of the build and an installed copy.
 set -euo pipefail
 app=$1
 build_dir=$2
@@ -31,9 +31,10 @@ check() {
 }
 
 check "$app"
+# Every other program of the build: tests, the demo service, benchmarks, tools.
 while IFS= read -r -d '' program; do
-    check "$program"
-done < <(find "$build_dir" -type f -perm -u+x -name 'tst_*' -print0)
+    [ "$(head -c 4 "$program" | od -An -c | tr -d ' ')" = '177ELF' ] && check "$program"
+done < <(find "$build_dir" -path '*/CMakeFiles' -prune -o -type f -perm -u+x -print0)
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
 check "$work/prefix/bin/vesk-bar"
