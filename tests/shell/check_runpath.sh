@@ -37,6 +37,6 @@ while IFS= read -r -d '' program; do
 done < <(find "$build_dir" -path '*/CMakeFiles' -prune -o -type f -perm -u+x -print0)
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
-check "$work/prefix/bin/vesk-bar"
+for program in "$work"/prefix/bin/*; do check "$program"; done
 
 exit $failed
