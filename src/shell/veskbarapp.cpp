@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // Nothing can place a window on a Wayland session: the panel is an ordinary window there.
@@ -56,6 +58,8 @@ void VeskBarApp::start()
     m_store =
         std::make_unique<Store>(Services{m_http, m_clock, m_settings, m_loginItem, m_urlOpener, m_clipboard,
                                          m_sounds, Endpoints::apiBase(), Endpoints::webUrl()});
+    // The panel names the copy key only when the desktop let us bind it.
+    m_store->setCopyShortcut(keys.isRegistered(HotKeys::Copy) ? u"Ctrl+Alt+A"_s : QString());
 
     m_tray = std::make_unique<TrayIcon>();
     m_tray->setTitle(m_store->menuTitle());
