@@ -1,9 +1,9 @@
-// The views' mappings and text rules, the mark, the tinted icons and the keyed meeting list.
+// The views' mappings and text rules, the palette's colour rules, the mark and the keyed meeting list.
 
 #include "views/ghostimage.h"
 #include "views/labels.h"
 #include "views/meetinglistmodel.h"
-#include "views/tintedicon.h"
+#include "views/palette.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -73,8 +73,8 @@ private Q_SLOTS:
         QFETCH(QColor, riskColour);
         QFETCH(QColor, statusColour);
         const Meeting m = meeting(status, risk);
-        QCOMPARE(riskColor(m), riskColour);
-        QCOMPARE(statusColor(m), statusColour);
+        QCOMPARE(Pal::riskColor(m), riskColour);
+        QCOMPARE(Pal::statusColor(m), statusColour);
     }
 
     void words_data()
@@ -239,26 +239,6 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const QString time = Labels::timeOfDay(QDateTime(QDate(2025, 3, 4), QTime(14, 5)));
         QVERIFY2(time.startsWith(u"2:05"_s) && time.endsWith(u"PM"_s), qPrintable(time));
-    }
-
-    void icons()
-    {
-        const QStringList names{u"chevron.left"_s, u"chevron.right"_s, u"chevron.up"_s,
-                                u"chevron.down"_s, u"sparkles"_s,      u"calendar.badge.clock"_s,
-                                u"checkmark"_s,    u"xmark"_s,         u"person.crop.circle"_s};
-        // Every opaque pixel takes the tint, and each icon covers some of its square.
-        for (const QString &name : names) {
-            QVERIFY2(TintedIcon::exists(name), qPrintable(name));
-            const QImage image = TintedIcon::render(name, QSize(32, 32), Pal::violet2);
-            int covered = 0;
-            for (int i = 0; i < 32 * 32; ++i) {
-                const QRgb pixel = image.pixel(i % 32, i / 32);
-                covered += qAlpha(pixel) == 255 && QColor(pixel) == Pal::violet2;
-                QVERIFY(qAlpha(pixel) < 255 || QColor(pixel) == Pal::violet2);
-            }
-            QVERIFY2(covered > 20, qPrintable(name));
-        }
-        QVERIFY(!TintedIcon::exists(u"nonexistent"_s));
     }
 
     void keyedList()
