@@ -99,6 +99,7 @@ Item {
             click(child(panel, "nextDayButton"))
             tryCompare(label, "text", "Wed, Mar 5")
             verify(child(panel, "todayButton").visible)
+            settle()
             compare(child(panel, "header").height, headerHeight, "the pill leaves the header's height alone")
             tryVerify(() => fixture.lastQuery("/api/today") === "date=2025-03-05")
             // While the other day loads: "Loading…", no empty-day text.
