@@ -71,32 +71,34 @@ Item {
             font.pointSize: Pal.pt(14)
             font.bold: true
 
-            contentItem: Item {
-                implicitHeight: label.implicitHeight
-                RowLayout {
-                    anchors.centerIn: parent
-                    spacing: 8
-                    Spinner {
-                        objectName: "copySpinner"
-                        visible: bar.store.availBusy
-                        color: Pal.ink
-                    }
-                    SymbolIcon {
-                        objectName: "copyIcon"
-                        visible: !bar.store.availBusy
-                        size: 15
-                        symbol: bar.hasPreview ? "checkmark" : "calendar.badge.clock"
-                        color: Pal.ink
-                    }
-                    Text {
-                        id: label
-                        objectName: "copyLabel"
-                        text: copyButton.text
-                        font: copyButton.font
-                        color: Pal.ink
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                    }
+            // The label row, centred by a flexible space on each side; the text sets its height.
+            contentItem: RowLayout {
+                spacing: 8
+                Item {
+                    Layout.fillWidth: true
+                }
+                Spinner {
+                    objectName: "copySpinner"
+                    visible: bar.store.availBusy
+                    color: Pal.ink
+                }
+                SymbolIcon {
+                    objectName: "copyIcon"
+                    visible: !bar.store.availBusy
+                    size: 15
+                    symbol: bar.hasPreview ? "checkmark" : "calendar.badge.clock"
+                    color: Pal.ink
+                }
+                Text {
+                    objectName: "copyLabel"
+                    text: copyButton.text
+                    font: copyButton.font
+                    color: Pal.ink
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                Item {
+                    Layout.fillWidth: true
                 }
             }
             background: Rectangle {
@@ -307,10 +309,13 @@ Item {
                 spacing: 0
 
                 Repeater {
-                    model: bar.store.people.slice(0, 5)
+                    model: bar.store.people
+                    // At most five hits are listed.
                     delegate: QQC2.AbstractButton {
                         id: hit
                         required property personHit modelData
+                        required property int index
+                        visible: index < 5
                         objectName: "hit:" + modelData.email
                         Layout.fillWidth: true
                         hoverEnabled: true

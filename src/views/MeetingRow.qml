@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls.Basic as QQC2
 import QtQuick.Layouts
 import Vesk
 
@@ -25,7 +24,9 @@ Item {
     readonly property bool past: Labels.isPast(m, now)
     readonly property url mailto: Labels.mailto(m)
     readonly property bool offersJoin: Labels.offersJoin(m, now)
-    readonly property bool busy: store.busy.indexOf(m.id) >= 0
+    /// The ids with an action under way, as a script array.
+    readonly property var busyIds: store.busy
+    readonly property bool busy: busyIds.indexOf(m.id) >= 0
     readonly property string actionError: store.actionError[m.id] ?? ""
     readonly property var draft: store.composed[m.id]
     readonly property bool hasDraft: draft !== undefined && draft !== null
@@ -306,7 +307,7 @@ Item {
                         }
                         Pill {
                             objectName: "emailButton"
-                            visible: !row.past && row.mailto.toString() !== ""
+                            visible: !row.past && String(row.mailto) !== ""
                             text: "Email"
                             tint: Pal.text
                             onClicked: row.store.openUrl(row.mailto)

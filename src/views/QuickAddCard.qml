@@ -14,6 +14,8 @@ Rectangle {
     readonly property qaDraft draft: store.qaDraft
     readonly property bool hasWhen: store.hasQaDraft && draft.hasWhen
     readonly property int peopleCount: store.hasQaDraft ? draft.people.length : 0
+    /// The draft's overlapping events, as a script array.
+    readonly property var conflicts: store.hasQaDraft ? draft.conflicts : []
 
     implicitHeight: store.hasQaDraft ? column.implicitHeight + 20 : 0
     radius: 10
@@ -212,7 +214,7 @@ Rectangle {
             objectName: "conflictsText"
             Layout.fillWidth: true
             visible: card.store.hasQaDraft && card.draft.conflicts.length > 0
-            text: card.store.hasQaDraft ? "Overlaps: " + card.draft.conflicts.join(", ") : ""
+            text: card.store.hasQaDraft ? "Overlaps: " + card.conflicts.join(", ") : ""
             font.pointSize: Pal.pt(11)
             color: Pal.amber
             wrapMode: Text.Wrap

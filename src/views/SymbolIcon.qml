@@ -10,6 +10,7 @@ IconImage {
     property real size: 16
 
     source: symbol !== "" ? Qt.resolvedUrl("icons/" + symbol + ".svg") : ""
-    sourceSize: Qt.size(size, size)
+    sourceSize.width: size
+    sourceSize.height: size
     fillMode: Image.PreserveAspectFit
 }
