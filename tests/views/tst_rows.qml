@@ -88,7 +88,6 @@ Item {
                     Qt.formatTime(new Date(2025, 2, 4, 9, 45), Qt.locale().timeFormat(Locale.ShortFormat)))
             verify(child(r, "nowText").visible)
             compare(child(r, "attendeesText").text, "Rena ✓, Ivo ✗")
-            compare(child(r, "statusText").text, "Unconfirmed")
             compare(child(r, "statusText").color, Pal.amber)
             compare(child(r, "roomText").text, "· Video")
             verify(child(r, "watchedText").visible)
