@@ -107,6 +107,8 @@ class Store : public QObject
     Q_PROPERTY(int forDuration READ forDuration WRITE setForDuration NOTIFY forDurationChanged)
     /// The copy hot key as this desktop names it ("Ctrl+Alt+A") while it is bound; empty otherwise.
     Q_PROPERTY(QString copyShortcut READ copyShortcut WRITE setCopyShortcut NOTIFY copyShortcutChanged)
+    /// Minutes before a meeting's start that its heads-up notification comes; 0 when off.
+    Q_PROPERTY(int headsUpMinutes READ headsUpMinutes NOTIFY headsUpMinutesChanged)
 
     /// Derived values, recomputed on every read and announced when an input changes.
     Q_PROPERTY(bool isToday READ isToday NOTIFY isTodayChanged)
@@ -235,6 +237,14 @@ public:
     /// Searches the user's contacts; replaces `people`.
     Q_INVOKABLE void searchPeople(const QString &text);
 
+    /// The heads-up lead time, kept in the settings; one of `headsUpChoices()`.
+    int headsUpMinutes() const;
+    /// Sets the lead time; values other than the choices are ignored.
+    void setHeadsUpMinutes(int minutes);
+    /// Moves the lead time to the next choice (off, 1, 5, 10 minutes, then off again).
+    Q_INVOKABLE void cycleHeadsUp();
+    static QList<int> headsUpChoices() { return {0, 1, 5, 10}; }
+
     QUrl apiBase() const { return m_services.apiBase; }
     QString appVersion() const { return m_ownVersion; }
     /// The service base URL with `path` appended (e.g. "settings").
@@ -311,6 +321,7 @@ Q_SIGNALS:
     void forWhoChanged();
     void forDurationChanged();
     void copyShortcutChanged();
+    void headsUpMinutesChanged();
     void isTodayChanged();
     void todayChanged();
     void tomorrowMorningChanged();
