@@ -4,7 +4,6 @@
 #include "platform/loginitem.h"
 #include "service/messages.h"
 #include "service/tokenstore.h"
-#include "state/appevents.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -41,10 +40,6 @@ Store::Store(Services services, QObject *parent)
 
     startTask([this] { refreshTask(); });
     startTask([this] { checkForUpdateTask(); });
-
-    connect(
-        &AppEvents::instance(), &AppEvents::veskConnected, this, [this] { connectedTask(); },
-        Qt::QueuedConnection);
 
     m_timer.setInterval(kTickInterval);
     connect(&m_timer, &QTimer::timeout, this, &Store::tick);
@@ -145,6 +140,11 @@ QString Store::menuTitle() const
 void Store::refresh()
 {
     startTask([this] { refreshTask(); });
+}
+
+void Store::veskConnected()
+{
+    startTask([this] { connectedTask(); });
 }
 
 void Store::shiftDay(int n)

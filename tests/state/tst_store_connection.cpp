@@ -1,4 +1,3 @@
-#include "state/appevents.h"
 #include "state/storeharness.h"
 
 #include <QFile>
@@ -162,7 +161,7 @@ private Q_SLOTS:
 
         // The sign-in callback stored a token behind the Store's back and announced it.
         QVERIFY(TokenStore::save(u"vesk_from_browser"_s));
-        Q_EMIT AppEvents::instance().veskConnected();
+        store.veskConnected();
         QVERIFY(!store.hasToken()); // handled on a later turn
         QTRY_VERIFY(store.hasToken());
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});
