@@ -15,10 +15,10 @@
 
 namespace {
 
-// The brand violet reads on light and dark panels alike; GNOME recolours the themed symbolic
-// icon, which it prefers when installed.
-const QColor MarkColor(0x8F, 0x7B, 0xFF);
-constexpr int PixmapSizes[] = {16, 22, 24, 32, 48, 64};
+// A colour that reads on light and dark panels alike: hosts draw the icon as they get it.
+const QColor MarkColor = QColor::fromRgb(QRgb(VESK_MARK_RGB));
+// The usual panel sizes and their doubles, for HiDPI panels.
+constexpr int PixmapSizes[] = {16, 22, 24, 32, 44, 48, 64};
 
 QIcon markIcon()
 {
@@ -62,7 +62,7 @@ TrayIcon::~TrayIcon() = default;
 
 QString TrayIcon::installedIconName()
 {
-    const QString name = QStringLiteral("vesk-bar-symbolic");
+    const QString name = QStringLiteral("vesk-bar-tray");
     const QString file =
         QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                QStringLiteral("icons/hicolor/scalable/status/") + name + u".svg"_qs);

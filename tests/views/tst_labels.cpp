@@ -127,19 +127,22 @@ private Q_SLOTS:
         QVERIFY(qFuzzyCompare(image.deviceIndependentSize().height(), pixels.height() / dpr));
     }
 
-    void ghostShape()
+    void ghostIsTheDrawingInTheGivenColour()
     {
-        // At 48 px one grid unit is one pixel.
+        // Rendered from the built-in drawing: a good part of the image is covered, all in the tint.
         const QColor tint(0x8F, 0x7B, 0xFF);
-        const QImage image = ghostImage(48, 1.0, tint);
-        const auto alphaAt = [&](int x, int y) { return qAlpha(image.pixel(x, y)); };
-        QCOMPARE(alphaAt(20, 30), 255); // body
-        QCOMPARE(QColor(image.pixel(20, 30)), tint);
-        QCOMPARE(alphaAt(14, 18), 0);   // left eye centre
-        QCOMPARE(alphaAt(26, 18), 0);   // right eye centre
-        QCOMPARE(alphaAt(1, 1), 0);     // outside the rounded top
-        QCOMPARE(alphaAt(20, 41), 0);   // notch of the hem below the middle peak
-        QCOMPARE(alphaAt(14, 40), 255); // hem point at (14, 42)
+        const QImage image = ghostImage(48, 1.0, tint).convertToFormat(QImage::Format_ARGB32);
+        int covered = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (qAlpha(pixel) == 255) {
+                    ++covered;
+                    QCOMPARE(QColor(pixel), tint);
+                }
+            }
+        }
+        QVERIFY2(covered > image.width() * image.height() / 3, qPrintable(QString::number(covered)));
         QVERIFY(ghostImage(0, 1.0, tint).isNull());
     }
 
