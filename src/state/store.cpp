@@ -34,6 +34,8 @@ Store::Store(Services services, QObject *parent)
     m_now = created;
     m_day = localDate(created).startOfDay();
     m_hasToken = TokenStore::load().has_value();
+    // A login item left by another copy of the program (a build folder, say) becomes this one's.
+    m_services.loginItem.takeOver();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
 
     runFirstLaunchLoginStep();

@@ -126,6 +126,16 @@ private Q_SLOTS:
         QCOMPARE(store.openAtLogin(), after);
     }
 
+    void loginItemOfAnotherCopyIsTakenOverAtStart()
+    {
+        // The entry a build folder's copy left names a program that is gone: off, until the
+        // installed program takes it over on its start.
+        StoreHarness h;
+        h.loginItem.current = LoginItem::Status::NotFound;
+        h.loginItem.canTakeOver = true;
+        QVERIFY(h.start().openAtLogin());
+    }
+
     void firstLaunchRegistersOnce_data()
     {
         QTest::addColumn<bool>("refuse");
