@@ -90,14 +90,12 @@ private Q_SLOTS:
         QTRY_COMPARE(app.store().flash(), u"copied \u2713"_qs);
         QCOMPARE(QString::fromUtf8(clipboard(u"UTF8_STRING"_qs)),
                  m_availability.value(u"text"_qs).toString());
-        QCOMPARE(QString::fromUtf8(clipboard(u"text/html"_qs)), m_availability.value(u"html"_qs).toString());
         QVERIFY(!app.panel().isOpen()); // copying leaves the panel closed
         QTest::qWait(200);
         QCOMPARE(availabilityRequests(), before + 1);
 
         press(u"ctrl+alt+h"_qs);
         QTRY_VERIFY(app.panel().isExposed());
-        press(u"ctrl+shift+alt+h"_qs); // another combination: nothing happens
         press(u"ctrl+alt+h"_qs);
         QTRY_VERIFY(!app.panel().isOpen());
 
