@@ -259,8 +259,12 @@ bool XdgAutostart::takeOver()
     const Command command = parseExec(entry.exec);
     if (QFileInfo(command.program).fileName() != u"vesk-bar" || command.arguments != u"--autostart")
         return false; // someone else's, or one the user changed
+    // The installed program is the one the installed launcher entry starts.
+    const QString launcher = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                    QStringLiteral("applications/vesk-bar.desktop"));
     const QString self = resolveProgram(program());
-    if (self.isEmpty() || self != resolveProgram(QStringLiteral("vesk-bar")))
+    if (launcher.isEmpty() || self.isEmpty() ||
+        self != resolveProgram(parseExec(readEntry(launcher).exec).program))
         return false; // not the installed program
     if (resolveProgram(command.program) == self)
         return false;

@@ -20,8 +20,9 @@ public:
     bool unregisterItem() override;
     Status status() const override;
     /// The entry is ours when it runs a program named vesk-bar with --autostart alone. This process
-    /// is the installed program when it is the vesk-bar the launcher finds on the PATH; only then
-    /// does it take an enabled entry (or one whose program is gone) over from another copy.
+    /// is the installed program when it is the one the installed launcher entry (applications/
+    /// vesk-bar.desktop in the data folders, the first found) starts; only then does it take an
+    /// enabled entry (or one whose program is gone) over from another copy.
     bool takeOver() override;
 
     /// Where the entry lives.

@@ -55,7 +55,7 @@ class TestAutostart : public QObject
     Q_OBJECT
 
     QTemporaryDir m_programs;
-    QString m_installed; ///< the vesk-bar on the PATH
+    QString m_installed; ///< the vesk-bar the installed launcher entry starts (and on the PATH)
     QString m_build;     ///< another copy, in a build folder
 
 private Q_SLOTS:
@@ -165,21 +165,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("self");     // the program of the process that starts
         QTest::addColumn<QByteArray>("entry"); // what the user's autostart folder holds
         QTest::addColumn<bool>("takenOver");
+        QTest::addColumn<bool>("launcher"); // the launcher entry is installed
         const QByteArray gone = entryRunning(m_programs.path() + u"/Removed/vesk-bar"_s);
-        QTest::newRow("a build's entry") << m_installed << entryRunning(m_build) << true;
-        QTest::newRow("an entry whose program is gone") << m_installed << gone << true;
-        QTest::newRow("ours already") << m_installed << entryRunning(m_installed) << false;
+        QTest::newRow("a build's entry") << m_installed << entryRunning(m_build) << true << true;
+        QTest::newRow("an entry whose program is gone") << m_installed << gone << true << true;
+        QTest::newRow("ours already") << m_installed << entryRunning(m_installed) << false << true;
         QTest::newRow("ours by name")
-            << m_installed << QByteArray("[Desktop Entry]\nExec=vesk-bar --autostart\n") << false;
+            << m_installed << QByteArray("[Desktop Entry]\nExec=vesk-bar --autostart\n") << false << true;
         // A copy that is not the installed one never takes the entry from another.
-        QTest::newRow("from a build") << m_build << entryRunning(m_installed) << false;
-        QTest::newRow("from a build, program gone") << m_build << gone << false;
+        QTest::newRow("from a build") << m_build << entryRunning(m_installed) << false << true;
+        QTest::newRow("from a build, program gone") << m_build << gone << false << true;
         // The user's choices stay.
-        QTest::newRow("disabled") << m_installed << entryRunning(m_build) + "Hidden=true\n" << false;
+        QTest::newRow("disabled") << m_installed << entryRunning(m_build) + "Hidden=true\n" << false << true;
         QTest::newRow("other arguments")
-            << m_installed << entryRunning(m_build).replace("--autostart", "--autostart --verbose") << false;
+            << m_installed << entryRunning(m_build).replace("--autostart", "--autostart --verbose") << false
+            << true;
+        QTest::newRow("no launcher installed") << m_installed << entryRunning(m_build) << false << false;
         QTest::newRow("another program")
-            << m_installed << entryRunning(makeProgram(m_programs.path() + u"/bin/wrapper"_s)) << false;
+            << m_installed << entryRunning(makeProgram(m_programs.path() + u"/bin/wrapper"_s)) << false
+            << true;
     }
 
     void installedProgramTakesOurEntryOver()
@@ -187,7 +191,13 @@ private Q_SLOTS:
         QFETCH(QString, self);
         QFETCH(QByteArray, entry);
         QFETCH(bool, takenOver);
+        QFETCH(bool, launcher);
         TempXdg xdg;
+        if (launcher) {
+            writeFile(xdg.dataHome() + u"/applications/vesk-bar.desktop"_s,
+                      "[Desktop Entry]\nType=Application\nName=Vesk\nExec=\"" +
+                          QFile::encodeName(m_installed) + "\" %u\n");
+        }
         writeFile(entryPath(xdg), entry);
         XdgAutostart autostart({}, self);
         QCOMPARE(autostart.takeOver(), takenOver);
