@@ -5,10 +5,13 @@
 #include "shell/appdelegate.h"
 #include "shell/panelwindow.h"
 #include "shell/trayicon.h"
+#include "state/barstatus.h"
+#include "state/headsup.h"
 #include "state/store.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QJsonDocument>
 
 namespace {
 
@@ -28,6 +31,7 @@ VeskBarApp::VeskBarApp(CommandLine commandLine, SingleInstance *instance, QObjec
 
 VeskBarApp::~VeskBarApp()
 {
+    m_headsUp.reset();
     m_tray.reset();
     m_panel.reset();
     // Replies still in flight end before the Store and the network go.
@@ -66,6 +70,7 @@ void VeskBarApp::start()
     m_tray->start();
     followTrayKind();
 
+    startHeadsUpAndStatus();
     if (m_instance) {
         connect(m_instance, &SingleInstance::received, this,
                 [this](const QStringList &arguments) { handleArguments(arguments, true); });
@@ -81,6 +86,21 @@ void VeskBarApp::start()
             handleCommandLine(m_commandLine, false);
         },
         Qt::QueuedConnection);
+}
+
+void VeskBarApp::startHeadsUpAndStatus()
+{
+    m_headsUp = std::make_unique<HeadsUp>(*m_store, m_clock, m_notifications);
+    connect(m_headsUp.get(), &HeadsUp::openPanelRequested, this, [this] { panel().open(); });
+    if (!m_instance)
+        return;
+    const auto publish = [this] {
+        m_instance->publishStatus(QJsonDocument(barStatus(*m_store)).toJson(QJsonDocument::Compact));
+    };
+    publish();
+    for (auto changed :
+         {&Store::menuTitleChanged, &Store::nextChanged, &Store::hasTokenChanged, &Store::nowChanged})
+        connect(m_store.get(), changed, this, publish);
 }
 
 PanelWindow &VeskBarApp::panel()

@@ -3,6 +3,7 @@
 #include "platform/autostart.h"
 #include "platform/canberrasounds.h"
 #include "platform/clock.h"
+#include "platform/desktopnotifications.h"
 #include "platform/desktopurlopener.h"
 #include "platform/hotkeys.h"
 #include "platform/qnamhttp.h"
@@ -16,6 +17,7 @@
 #include <memory>
 
 class AppDelegate;
+class HeadsUp;
 class PanelWindow;
 class SingleInstance;
 class Store;
@@ -58,6 +60,8 @@ public:
 private:
     void followTrayKind();
     bool panelIsPopup() const;
+    /// Heads-up notifications, and the status line `vesk-bar --status` reads from the instance.
+    void startHeadsUpAndStatus();
 
     CommandLine m_commandLine;
     SingleInstance *m_instance;
@@ -70,9 +74,11 @@ private:
     QtClipboard m_clipboard;
     CanberraSounds m_sounds;
     HotKeys m_hotKeys;
+    DesktopNotifications m_notifications{QDBusConnection::sessionBus()};
 
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<Store> m_store;
     std::unique_ptr<PanelWindow> m_panel;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<HeadsUp> m_headsUp;
 };
