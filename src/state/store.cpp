@@ -4,7 +4,6 @@
 #include "platform/loginitem.h"
 #include "service/messages.h"
 #include "service/tokenstore.h"
-#include "state/appevents.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -35,16 +34,14 @@ Store::Store(Services services, QObject *parent)
     m_now = created;
     m_day = localDate(created).startOfDay();
     m_hasToken = m_services.tokens.load().has_value();
+    // A login item left by another copy of the program (a build folder, say) becomes this one's.
+    m_services.loginItem.takeOver();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
 
     runFirstLaunchLoginStep();
 
     startTask([this] { refreshTask(); });
     startTask([this] { checkForUpdateTask(); });
-
-    connect(
-        &AppEvents::instance(), &AppEvents::veskConnected, this, [this] { connectedTask(); },
-        Qt::QueuedConnection);
 
     m_timer.setInterval(kTickInterval);
     connect(&m_timer, &QTimer::timeout, this, &Store::tick);
@@ -145,6 +142,11 @@ QString Store::menuTitle() const
 void Store::refresh()
 {
     startTask([this] { refreshTask(); });
+}
+
+void Store::veskConnected()
+{
+    startTask([this] { connectedTask(); });
 }
 
 void Store::shiftDay(int n)
