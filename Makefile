@@ -70,7 +70,7 @@ readme-screenshot: configure
 screenshots: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS) --target vesk-screenshots
 	@rm -rf $(BUILD_DIR)/screenshots
-	@$(BUILD_DIR)/tests/views/screenshots/vesk-screenshots $(BUILD_DIR)/screenshots
+	@$(BUILD_DIR)/tools/screenshots/vesk-screenshots $(BUILD_DIR)/screenshots
 
 # Installs a release build: `make install` for the system (PREFIX, default /usr/local, needs root),
 # `make install-user` into ~/.local, registered as the handler of vesk:// links.
@@ -100,6 +100,7 @@ uninstall-user:
 	@rm -f $(USER_PREFIX)/bin/vesk-bar $(USER_PREFIX)/share/applications/vesk-bar.desktop \
 	  $(USER_PREFIX)/share/metainfo/vesk-bar.metainfo.xml \
 	  $(USER_PREFIX)/share/icons/hicolor/scalable/apps/vesk-bar.svg \
+	  $(USER_PREFIX)/share/icons/hicolor/scalable/status/vesk-bar-tray.svg \
 	  $(USER_PREFIX)/share/icons/hicolor/scalable/status/vesk-bar-symbolic.svg
 	-@update-desktop-database $(USER_PREFIX)/share/applications 2>/dev/null
 	-@gtk-update-icon-cache -q -t $(USER_PREFIX)/share/icons/hicolor 2>/dev/null

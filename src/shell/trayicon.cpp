@@ -2,6 +2,7 @@
 
 #include "platform/statusnotifieritem.h"
 #include "views/ghostimage.h"
+#include "views/palette.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -15,16 +16,14 @@
 
 namespace {
 
-// The brand violet reads on light and dark panels alike; GNOME recolours the themed symbolic
-// icon, which it prefers when installed.
-const QColor MarkColor(0x8F, 0x7B, 0xFF);
-constexpr int PixmapSizes[] = {16, 22, 24, 32, 48, 64};
+// The usual panel sizes and their doubles, for HiDPI panels.
+constexpr int PixmapSizes[] = {16, 22, 24, 32, 44, 48, 64};
 
 QIcon markIcon()
 {
     QIcon icon;
     for (int size : PixmapSizes) {
-        QImage image = ghostImage(size, 1.0, MarkColor);
+        QImage image = ghostImage(size, 1.0, Pal::violet);
         QImage square(size, size, QImage::Format_ARGB32_Premultiplied);
         square.fill(Qt::transparent);
         image.setDevicePixelRatio(1.0);
@@ -40,7 +39,7 @@ SniPixmaps markPixmaps()
 {
     SniPixmaps out;
     for (int size : PixmapSizes)
-        out.append(toSniPixmap(ghostImage(size, 1.0, MarkColor)));
+        out.append(toSniPixmap(ghostImage(size, 1.0, Pal::violet)));
     return out;
 }
 
@@ -62,7 +61,7 @@ TrayIcon::~TrayIcon() = default;
 
 QString TrayIcon::installedIconName()
 {
-    const QString name = QStringLiteral("vesk-bar-symbolic");
+    const QString name = QStringLiteral("vesk-bar-tray");
     const QString file =
         QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                QStringLiteral("icons/hicolor/scalable/status/") + name + u".svg"_qs);

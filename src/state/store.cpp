@@ -4,7 +4,6 @@
 #include "platform/loginitem.h"
 #include "service/messages.h"
 #include "service/tokenstore.h"
-#include "state/appevents.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -29,22 +28,20 @@ QDate localDate(const QDateTime &instant)
 Store::Store(Services services, QObject *parent)
     : QObject(parent)
     , m_services(services)
-    , m_api(services.http, services.apiBase)
+    , m_api(services.http, services.apiBase, services.tokens)
 {
     const QDateTime created = m_services.clock.now();
     m_now = created;
     m_day = localDate(created).startOfDay();
-    m_hasToken = TokenStore::load().has_value();
+    m_hasToken = m_services.tokens.load().has_value();
+    // A login item left by another copy of the program (a build folder, say) becomes this one's.
+    m_services.loginItem.takeOver();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
 
     runFirstLaunchLoginStep();
 
     startTask([this] { refreshTask(); });
     startTask([this] { checkForUpdateTask(); });
-
-    connect(
-        &AppEvents::instance(), &AppEvents::veskConnected, this, [this] { connectedTask(); },
-        Qt::QueuedConnection);
 
     m_timer.setInterval(kTickInterval);
     connect(&m_timer, &QTimer::timeout, this, &Store::tick);
@@ -147,6 +144,11 @@ void Store::refresh()
     startTask([this] { refreshTask(); });
 }
 
+void Store::veskConnected()
+{
+    startTask([this] { connectedTask(); });
+}
+
 void Store::shiftDay(int n)
 {
     const QDate target = localDate(m_day).addDays(n);
@@ -226,7 +228,7 @@ QCoro::Task<> Store::tickTask()
 
 QCoro::Task<> Store::connectedTask()
 {
-    setHasToken(TokenStore::load().has_value());
+    setHasToken(m_services.tokens.load().has_value());
     co_await refreshTask();
 }
 

@@ -2,7 +2,6 @@
 #include "service/tokenstore.h"
 #include "shell/appdelegate.h"
 #include "shell/callbackurl.h"
-#include "state/appevents.h"
 #include "support/fakeplatform.h"
 #include "support/testenv.h"
 
@@ -37,7 +36,7 @@ private Q_SLOTS:
         QDir(m_xdg->dataHome()).removeRecursively();
         QSettingsStore settings;
         settings.remove(AppDelegate::PendingStateKey.toString());
-        QVERIFY(TokenStore::save(QStringLiteral("vesk_old")));
+        QVERIFY(TokenStore().save(QStringLiteral("vesk_old")));
     }
 
     void acceptance_data()
@@ -95,10 +94,11 @@ private Q_SLOTS:
         if (!pending.isNull())
             settings.setValue(AppDelegate::PendingStateKey.toString(), pending);
         FakeSounds sounds;
-        AppDelegate delegate(settings, sounds);
-        delegate.setToggleDelay(1ms);
-        QSignalSpy connected(&AppEvents::instance(), &AppEvents::veskConnected);
-        QSignalSpy toggled(&delegate, &AppDelegate::toggleRequested);
+        TokenStore tokens;
+        AppDelegate delegate(settings, sounds, tokens);
+        delegate.setPanelDelay(1ms);
+        QSignalSpy connected(&delegate, &AppDelegate::veskConnected);
+        QSignalSpy toggled(&delegate, &AppDelegate::panelRequested);
 
         delegate.openUrls(urls);
 
@@ -112,7 +112,7 @@ private Q_SLOTS:
                 QCOMPARE(left.toString(), pending);
             QCOMPARE(connected.count(), 0);
             QVERIFY(sounds.played.isEmpty());
-            QTest::qWait(20); // the 1 ms toggle of an accepted URL would have come by now
+            QTest::qWait(20); // the 1 ms panel request of an accepted URL would have come by now
             QCOMPARE(toggled.count(), 0);
         } else {
             QCOMPARE(readToken(m_xdg->tokenPath()), accepted);
@@ -125,7 +125,7 @@ private Q_SLOTS:
         }
     }
 
-    void failedTokenWritePlaysNoSoundAndStillToggles()
+    void failedTokenWritePlaysNoSoundAndStillBringsUpThePanel()
     {
         // A folder where the file should be: the token cannot be written.
         QFile::remove(m_xdg->tokenPath());
@@ -133,9 +133,10 @@ private Q_SLOTS:
         QSettingsStore settings;
         settings.setValue(AppDelegate::PendingStateKey.toString(), u"0A1B"_qs);
         FakeSounds sounds;
-        AppDelegate delegate(settings, sounds);
-        QSignalSpy connected(&AppEvents::instance(), &AppEvents::veskConnected);
-        QSignalSpy toggled(&delegate, &AppDelegate::toggleRequested);
+        TokenStore tokens;
+        AppDelegate delegate(settings, sounds, tokens);
+        QSignalSpy connected(&delegate, &AppDelegate::veskConnected);
+        QSignalSpy toggled(&delegate, &AppDelegate::panelRequested);
         QElapsedTimer clock;
         clock.start();
 
@@ -145,7 +146,7 @@ private Q_SLOTS:
         // The panel shows the sign-in screen again, after the usual short delay.
         QVERIFY(toggled.wait(2000));
         QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(TokenStore::load(), std::nullopt);
+        QCOMPARE(tokens.load(), std::nullopt);
         QVERIFY(!settings.value(AppDelegate::PendingStateKey.toString()).isValid());
     }
 };
