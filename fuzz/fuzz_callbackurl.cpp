@@ -34,14 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FakeSettings settings;
     FakeSounds sounds;
     settings.values.insert(AppDelegate::PendingStateKey.toString(), kState);
-    TokenStore::save(std::nullopt);
-    AppDelegate delegate(settings, sounds);
-    delegate.setToggleDelay(std::chrono::milliseconds(0));
+    TokenStore tokens;
+    tokens.save(std::nullopt);
+    AppDelegate delegate(settings, sounds, tokens);
+    delegate.setPanelDelay(std::chrono::milliseconds(0));
     const bool accepted = delegate.openUrl(raw);
     if (accepted) {
         FUZZ_CHECK(parsed && parsed->token && parsed->state == kState);
         FUZZ_CHECK(!settings.values.contains(AppDelegate::PendingStateKey.toString()));
-        const std::optional<QString> stored = TokenStore::load();
+        const std::optional<QString> stored = TokenStore().load();
         FUZZ_CHECK(stored.has_value());
         FUZZ_CHECK(*stored == parsed->token->trimmed());
         FUZZ_CHECK(stored->startsWith(u"vesk_"));

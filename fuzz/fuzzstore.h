@@ -20,9 +20,10 @@ struct StoreFixture
     {
         http.reply.body = replyBody;
         settings.values.insert(QStringLiteral("didSetLoginDefault"), true);
-        store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboard,
-                                                 sounds, QUrl(QStringLiteral("https://api.vesk.example")),
-                                                 QUrl(QStringLiteral("https://app.vesk.example"))});
+        store =
+            std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboard, sounds,
+                                             tokens, QUrl(QStringLiteral("https://api.vesk.example")),
+                                             QUrl(QStringLiteral("https://app.vesk.example"))});
         store->setFlashDuration(std::chrono::milliseconds(0));
     }
 
@@ -38,7 +39,8 @@ struct StoreFixture
     static void initialize()
     {
         startApplication();
-        FUZZ_CHECK(TokenStore::save(QStringLiteral("vesk_fuzz")));
+        TokenStore tokens;
+        FUZZ_CHECK(tokens.save(QStringLiteral("vesk_fuzz")));
     }
 
     ReplyHttp http;
@@ -48,6 +50,7 @@ struct StoreFixture
     FakeUrlOpener urlOpener;
     FakeClipboard clipboard;
     FakeSounds sounds;
+    TokenStore tokens;
     std::unique_ptr<Store> store;
 };
 
