@@ -78,7 +78,7 @@ EntryFile readEntry(const QString &path)
     EntryFile entry;
     // Read as a small regular file only: a FIFO or a link to a device in its place says nothing.
     const LocalFile::Result read = LocalFile::read(path, XdgAutostart::kMaxEntryBytes);
-    entry.exists = read.refusal != LocalFile::Refusal::Missing;
+    entry.exists = read.bytes.has_value() || read.refusal != LocalFile::Refusal::Missing;
     if (!read.bytes)
         return entry;
     entry.readable = true;
