@@ -187,14 +187,12 @@ Rectangle {
                                 text: Labels.candidateLabel(modelData)
                                 font.pointSize: Pal.pt(11)
                                 onTriggered: {
-                                    // The first edit rebuilds this list, so read everything first.
+                                    // The edit rebuilds this list, so read everything first.
                                     const at = personRow.index
-                                    const email = modelData.email
-                                    const name = modelData.hasName ? modelData.name : ""
+                                    const hit = modelData
                                     const store = card.store
                                     candidatesMenu.close()
-                                    store.setQaPersonEmail(at, email)
-                                    store.setQaPersonName(at, name)
+                                    store.chooseQaCandidate(at, hit)
                                 }
                             }
                         }

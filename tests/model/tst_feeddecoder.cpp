@@ -4,7 +4,8 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSet>
+#include <QLocale>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimeZone>
 
@@ -153,9 +154,8 @@ private Q_SLOTS:
                                 "riskScore", "watched", "people"}) {
             const QString k = QString::fromLatin1(key);
             QTest::newRow(qPrintable(k + u" missing"_s)) << k << removed << u"meetings[0]."_s + k;
-            QTest::newRow(qPrintable(k + u" null"_s))
-                << k << QJsonValue(QJsonValue::Null) << u"meetings[0]."_s + k;
         }
+        QTest::newRow("title null") << u"title"_s << QJsonValue(QJsonValue::Null) << u"meetings[0].title"_s;
         QTest::newRow("riskScore as text")
             << u"riskScore"_s << QJsonValue(u"3"_s) << u"meetings[0].riskScore"_s;
         QTest::newRow("riskScore fraction")
@@ -167,10 +167,14 @@ private Q_SLOTS:
         QTest::newRow("joinUrl as number") << u"joinUrl"_s << QJsonValue(7) << u"meetings[0].joinUrl"_s;
         QTest::newRow("people as object")
             << u"people"_s << QJsonValue(QJsonObject()) << u"meetings[0].people"_s;
-        QTest::newRow("person without rsvp")
-            << u"people"_s
-            << QJsonValue(QJsonArray{QJsonObject{{u"name"_s, u"A"_s}, {u"email"_s, u"a@x.example"_s}}})
-            << u"meetings[0].people[0].rsvp"_s;
+        const QJsonObject ada{{u"name"_s, u"Ada"_s}, {u"email"_s, u"ada@x.example"_s}, {u"rsvp"_s, u"accepted"_s}};
+        for (const char *key : {"name", "email", "rsvp"}) {
+            QJsonObject person = ada;
+            person.remove(QString::fromLatin1(key));
+            QTest::newRow(qPrintable(u"second person without "_s + QString::fromLatin1(key)))
+                << u"people"_s << QJsonValue(QJsonArray{ada, person})
+                << u"meetings[0].people[1]."_s + QString::fromLatin1(key);
+        }
         QTest::newRow("person not an object")
             << u"people"_s << QJsonValue(QJsonArray{u"Ada"_s}) << u"meetings[0].people[0]"_s;
     }
@@ -207,6 +211,22 @@ private Q_SLOTS:
         QCOMPARE(r.feed->meetings.at(0).riskScore, std::numeric_limits<qint64>::max());
     }
 
+    // Numbers are read the same way under every locale: a fraction never passes as an integer, also
+    // where the decimal separator is a comma.
+    void numbersIgnoreTheLocale()
+    {
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(previous); });
+        QByteArray body = feedWith(sampleMeeting());
+        QVERIFY(body.contains("\"riskScore\":3"));
+        QCOMPARE(decodeFeed(body).feed->meetings.at(0).riskScore, 3);
+        const FeedDecodeResult r = decodeFeed(body.replace("\"riskScore\":3", "\"riskScore\":3.5"));
+        QVERIFY(!r.feed);
+        QCOMPARE(r.error.path, u"meetings[0].riskScore"_s);
+        QCOMPARE(r.error.description, u"Number 3.5 is not a 64-bit integer."_s);
+    }
+
     void topLevelShapes()
     {
         const FeedDecodeResult emptyList = decodeFeed(R"({"meetings": []})");
@@ -222,52 +242,6 @@ private Q_SLOTS:
         QVERIFY(!decodeFeed("").feed);
         QVERIFY(!decodeFeed(R"({"meetings": {}})").feed);
         QVERIFY(!decodeFeed(R"({"meetings": [1]})").feed);
-    }
-
-    void equalityAndIdentity()
-    {
-        QJsonObject changed = sampleMeeting();
-        changed[u"status"_s] = u"at_risk"_s;
-        const auto r = decodeFeed(feedWith(QJsonArray{sampleMeeting(), changed, sampleMeeting()}));
-        QVERIFY(r.feed);
-        const Meeting &a = r.feed->meetings.at(0);
-        const Meeting &b = r.feed->meetings.at(1);
-        const Meeting &c = r.feed->meetings.at(2);
-        QCOMPARE(a.id, b.id); // the same item for list identity …
-        QVERIFY(a != b);      // … but not equal, so a view sees the change
-        QCOMPARE(a, c);
-        QCOMPARE(qHash(a), qHash(c));
-        QVERIFY(qHash(a) != qHash(b));
-
-        // An absent optional and a present empty one differ, in equality and in the hash.
-        Meeting withEmptyLink = a;
-        withEmptyLink.joinUrl = QString();
-        Meeting withoutLink = a;
-        withoutLink.joinUrl.reset();
-        QVERIFY(withEmptyLink != withoutLink);
-        QVERIFY(qHash(withEmptyLink) != qHash(withoutLink));
-
-        // The same instant written with an offset is equal.
-        QJsonObject offset = sampleMeeting();
-        offset[u"startsAt"_s] = u"2025-03-04T11:00:00+01:00"_s;
-        QCOMPARE(decodeFeed(feedWith(offset)).feed->meetings.at(0), a);
-
-        Meeting morePeople = a;
-        morePeople.people.append(morePeople.people.at(0));
-        QVERIFY(morePeople != a);
-        QSet<Meeting> set{a, b, c};
-        QCOMPARE(set.size(), 2);
-    }
-
-    void encodingRoundTrip()
-    {
-        const auto r = decodeFeed(fixture(u"feed_sample.json"_s));
-        QVERIFY(r.feed);
-        const QByteArray encoded = QJsonDocument(r.feed->toJson()).toJson();
-        const auto again = decodeFeed(encoded);
-        QVERIFY(again.feed);
-        QCOMPARE(*again.feed, *r.feed);
-        QVERIFY(!r.feed->meetings.at(1).toJson().contains(u"joinUrl"_s));
     }
 };
 

@@ -24,8 +24,9 @@ struct StoreWorld
     Store &makeStore(Clipboard &clipboardToUse,
                      const QUrl &webUrl = QUrl(QStringLiteral("https://app.vesk.example")))
     {
-        store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboardToUse,
-                                                 sounds, server.url(), webUrl});
+        store = std::make_unique<Store>(
+            Services{http, clock, settings, loginItem, urlOpener, clipboardToUse, sounds, server.url(), webUrl},
+            options);
         return *store;
     }
 
@@ -49,5 +50,6 @@ struct StoreWorld
     FakeUrlOpener urlOpener;
     FakeClipboard clipboard;
     FakeSounds sounds;
+    StoreOptions options;
     std::unique_ptr<Store> store;
 };

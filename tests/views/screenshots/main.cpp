@@ -286,7 +286,7 @@ bool run(Shooter &s)
         s.show(store);
         ok &= waitForToday(store);
         store.setQaText(withTime ? u"Ivo <> Rena tomorrow 10am"_s : u"Intro with Rena next week"_s);
-        QCoro::waitFor(store.quickDraftTask());
+        store.quickDraft();
         ok &= s.shoot(withTime ? u"06-quick-add-people"_s : u"07-quick-add-no-time"_s,
                       [&] { return store.hasQaDraft(); });
     }
@@ -314,17 +314,14 @@ bool run(Shooter &s)
         store.setForQuery(u"ren"_s);
         ok &= s.shoot(u"08-availability-hits"_s, [&] { return store.people().size() == 8; });
 
-        store.setForWho(store.people().first());
-        store.setAvailPreview(QString());
-        QCoro::waitFor(store.copyForCurrentTask());
+        store.chooseForWho(store.people().first());
+        store.copyForCurrent();
         ok &= s.shoot(u"09-availability-chosen"_s, [&] { return !store.availPreview().isEmpty(); });
 
         w.on("POST", "/api/app/availability")
             .reply(200, json({{u"error"_s, u"Your calendar isn't connected."_s}}));
         store.clearForWho();
-        store.setForQuery(QString());
-        store.setAvailPreview(QString());
-        QCoro::waitFor(store.copyForCurrentTask());
+        store.copyForCurrent();
         ok &= s.shoot(u"10-availability-error"_s, [&] { return !store.availError().isEmpty(); });
     }
 
