@@ -50,8 +50,8 @@ std::optional<Figure> measure(const QByteArray &body, int meetings, int rounds)
 {
     const FeedDecodeResult first = decodeFeed(body);
     if (!first.feed || first.feed->meetings.size() != meetings) {
-        std::fprintf(stderr, "bench: the generated feed did not decode: %s %s\n", qPrintable(first.error.path),
-                     qPrintable(first.error.description));
+        std::fprintf(stderr, "bench: the generated feed did not decode: %s %s\n",
+                     qPrintable(first.error.path), qPrintable(first.error.description));
         return std::nullopt;
     }
     std::vector<double> samples;
@@ -82,8 +82,9 @@ int main(int argc, char *argv[])
     if (!dayFigure || !largeFigure)
         return 1;
 
-    std::printf("feed decode, %d meetings x 3 attendees (%lld bytes): median %.0f us per feed (best %.0f us)\n",
-                kDay, static_cast<long long>(day.size()), dayFigure->median, dayFigure->best);
+    std::printf(
+        "feed decode, %d meetings x 3 attendees (%lld bytes): median %.0f us per feed (best %.0f us)\n", kDay,
+        static_cast<long long>(day.size()), dayFigure->median, dayFigure->best);
     const double perMeeting = largeFigure->median / kLarge;
     std::printf("  %d-meeting feed: median %.0f us, %.2f us per meeting\n", kLarge, largeFigure->median,
                 perMeeting);

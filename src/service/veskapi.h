@@ -71,7 +71,7 @@ public:
     /// POST api/app/availability for `durationMin` minutes; the name and address go along only when
     /// not empty. The reply's JSON object, whatever the status.
     [[nodiscard]] QCoro::Task<std::optional<QJsonObject>> availability(int durationMin, QString name,
-                                                                      QString email);
+                                                                       QString email);
     /// POST api/app/quick-add with the sentence.
     [[nodiscard]] QCoro::Task<JsonReply> quickAdd(QString text);
     /// POST api/app/quick-add/create for a draft: its title, start, length, conference, location and
@@ -91,7 +91,8 @@ private:
     /// Sends an authorised request; nothing when no token is stored (nothing is sent then).
     QCoro::Task<std::optional<HttpReply>> authorized(QByteArray method, QUrl url,
                                                      std::optional<QByteArray> jsonBody,
-                                                     std::chrono::milliseconds timeout, bool bypassCache = false);
+                                                     std::chrono::milliseconds timeout,
+                                                     bool bypassCache = false);
     QCoro::Task<JsonReply> postJSON(QString path, QJsonObject body, std::chrono::milliseconds timeout);
     QUrl url(const QString &path) const;
 

@@ -167,7 +167,8 @@ private Q_SLOTS:
         QTest::newRow("joinUrl as number") << u"joinUrl"_s << QJsonValue(7) << u"meetings[0].joinUrl"_s;
         QTest::newRow("people as object")
             << u"people"_s << QJsonValue(QJsonObject()) << u"meetings[0].people"_s;
-        const QJsonObject ada{{u"name"_s, u"Ada"_s}, {u"email"_s, u"ada@x.example"_s}, {u"rsvp"_s, u"accepted"_s}};
+        const QJsonObject ada{
+            {u"name"_s, u"Ada"_s}, {u"email"_s, u"ada@x.example"_s}, {u"rsvp"_s, u"accepted"_s}};
         for (const char *key : {"name", "email", "rsvp"}) {
             QJsonObject person = ada;
             person.remove(QString::fromLatin1(key));

@@ -91,21 +91,29 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<QByteArray>("query");
         QTest::addColumn<QByteArray>("body"); // empty: no body; JSON compared as objects
-        QTest::newRow("today") << u"today"_s << "GET"_ba << "/api/today"_ba << QByteArray() << QByteArray();
-        QTest::newRow("day") << u"day"_s << "GET"_ba << "/api/today"_ba << "date=2025-03-04"_ba << QByteArray();
-        QTest::newRow("mark") << u"mark"_s << "POST"_ba << "/api/app/meetings/a%20b/vesk"_ba << QByteArray()
-                              << "{}"_ba;
-        QTest::newRow("availability") << u"availability"_s << "POST"_ba << "/api/app/availability"_ba
-                                      << QByteArray() << R"({"durationMin":45,"name":"Ada"})"_ba;
-        QTest::newRow("quick add") << u"quick add"_s << "POST"_ba << "/api/app/quick-add"_ba << QByteArray()
+        QTest::newRow("today") << u"today"_s << "GET"_ba
+                               << "/api/today"_ba << QByteArray() << QByteArray();
+        QTest::newRow("day") << u"day"_s << "GET"_ba
+                             << "/api/today"_ba
+                             << "date=2025-03-04"_ba << QByteArray();
+        QTest::newRow("mark") << u"mark"_s << "POST"_ba
+                              << "/api/app/meetings/a%20b/vesk"_ba << QByteArray() << "{}"_ba;
+        QTest::newRow("availability")
+            << u"availability"_s << "POST"_ba
+            << "/api/app/availability"_ba << QByteArray() << R"({"durationMin":45,"name":"Ada"})"_ba;
+        QTest::newRow("quick add") << u"quick add"_s << "POST"_ba
+                                   << "/api/app/quick-add"_ba << QByteArray()
                                    << R"({"text":"Coffee at 3"})"_ba;
-        QTest::newRow("create") << u"create"_s << "POST"_ba << "/api/app/quick-add/create"_ba << QByteArray()
-                                << R"({"title":"Coffee","start":"2025-03-05T15:00:00+01:00","durationMin":30,)"
-                                   R"("emails":["nils@acme.example"],"conference":"meet","location":""})"_ba;
-        QTest::newRow("people") << u"people"_s << "GET"_ba << "/api/app/people"_ba
+        QTest::newRow("create")
+            << u"create"_s << "POST"_ba
+            << "/api/app/quick-add/create"_ba << QByteArray()
+            << R"({"title":"Coffee","start":"2025-03-05T15:00:00+01:00","durationMin":30,)"
+               R"("emails":["nils@acme.example"],"conference":"meet","location":""})"_ba;
+        QTest::newRow("people") << u"people"_s << "GET"_ba
+                                << "/api/app/people"_ba
                                 << "q=a%20b%2Bc%26%C3%A9"_ba << QByteArray();
-        QTest::newRow("version") << u"version"_s << "GET"_ba << "/download/version.json"_ba << QByteArray()
-                                 << QByteArray();
+        QTest::newRow("version") << u"version"_s << "GET"_ba
+                                 << "/download/version.json"_ba << QByteArray() << QByteArray();
     }
 
     // Each exchange is one call: method, path, query and body as the service expects them; the
@@ -136,8 +144,8 @@ private Q_SLOTS:
     {
         TokenStore::save(std::nullopt);
         QVERIFY(!m_api->hasToken());
-        for (const QString &call : {u"today"_s, u"mark"_s, u"availability"_s, u"quick add"_s, u"create"_s,
-                                    u"people"_s})
+        for (const QString &call :
+             {u"today"_s, u"mark"_s, u"availability"_s, u"quick add"_s, u"create"_s, u"people"_s})
             runExchange(call);
         QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::NoToken);
         QVERIFY(!QCoro::waitFor(m_api->quickAdd(u"x"_s)).delivered);
@@ -238,9 +246,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QStringList>("emails");
-        QTest::newRow("hits in order") << fixture(u"avail_people.json"_s)
-                                       << QStringList{u"ada@acme.example"_s, u"ops@acme.example"_s,
-                                                      u"nils@acme.example"_s};
+        QTest::newRow("hits in order")
+            << fixture(u"avail_people.json"_s)
+            << QStringList{u"ada@acme.example"_s, u"ops@acme.example"_s, u"nils@acme.example"_s};
         QTest::newRow("error only") << QByteArray(R"({"error":"Contacts not synced."})") << QStringList();
         QTest::newRow("a hit without company")
             << QByteArray(R"({"people":[{"email":"a@b.io","company":"X"},{"email":"c@d.io"}]})")

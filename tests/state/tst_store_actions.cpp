@@ -187,11 +187,11 @@ private Q_SLOTS:
         constexpr auto duration = 1000ms;
         constexpr auto gap = 400ms;
         ActionsHarness h;
+        h.options.flashDuration = duration;
         h.server.on("POST", "/api/app/availability").reply(200, fixture(u"avail_reply.json"_s));
         h.server.on("POST", "/api/app/quick-add").reply(200, fixture(u"qa_draft.json"_s));
         h.server.on("POST", "/api/app/quick-add/create").after(gap).reply(200, R"({"ok":true})");
         Store &store = h.start();
-        store.setFlashDuration(duration);
         store.setQaText(u"Coffee with Nils tomorrow at 3"_s);
         store.quickDraft();
         QTRY_VERIFY(store.hasQaDraft());

@@ -24,9 +24,9 @@ struct StoreWorld
     Store &makeStore(Clipboard &clipboardToUse,
                      const QUrl &webUrl = QUrl(QStringLiteral("https://app.vesk.example")))
     {
-        store = std::make_unique<Store>(
-            Services{http, clock, settings, loginItem, urlOpener, clipboardToUse, sounds, server.url(), webUrl},
-            options);
+        store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboardToUse,
+                                                 sounds, server.url(), webUrl},
+                                        options);
         return *store;
     }
 
