@@ -175,8 +175,8 @@ public:
     int forDuration() const { return m_forDuration; }
 
     /// Per-meeting lookups for C++ callers.
-    std::optional<Composed> composedFor(const QString &id) const;
-    std::optional<QString> actionErrorFor(const QString &id) const;
+    [[nodiscard]] std::optional<Composed> composedFor(const QString &id) const;
+    [[nodiscard]] std::optional<QString> actionErrorFor(const QString &id) const;
 
     // Derived values.
     bool isToday() const;
@@ -186,7 +186,7 @@ public:
     bool hasNext() const { return next().has_value(); }
     Meeting nextValue() const { return next().value_or(Meeting()); }
     QString menuTitle() const;
-    std::optional<QString> forTypedEmail() const;
+    [[nodiscard]] std::optional<QString> forTypedEmail() const;
     QString forTypedEmailText() const { return forTypedEmail().value_or(QString()); }
 
     // View inputs.
@@ -259,9 +259,9 @@ public:
     Q_INVOKABLE void copyTimesForDraft();
 
     /// Numeric comparison of dotted versions: digit runs by value, other characters one by one.
-    static int compareVersions(const QString &a, const QString &b);
+    [[nodiscard]] static int compareVersions(const QString &a, const QString &b);
     /// The 40-character sign-in state text.
-    static QString makeConnectState();
+    [[nodiscard]] static QString makeConnectState();
 
 Q_SIGNALS:
     void meetingsChanged();

@@ -129,7 +129,7 @@ Item {
                     Text {
                         objectName: "chipName"
                         Layout.maximumWidth: 160
-                        text: bar.store.hasForWho ? Labels.chipText(bar.store.forWho) : ""
+                        text: bar.store.hasForWho ? Words.chipText(bar.store.forWho) : ""
                         font.pointSize: Pal.pt(12)
                         font.weight: Font.DemiBold
                         color: Pal.text
@@ -308,7 +308,7 @@ Item {
                         rightPadding: 10
                         topPadding: 6
                         bottomPadding: 6
-                        text: Labels.hitName(modelData)
+                        text: Words.hitName(modelData)
                         contentItem: RowLayout {
                             spacing: 6
                             Text {

@@ -21,10 +21,10 @@ Item {
     property bool hover: hoverHandler.hovered
 
     readonly property bool isOpen: expanded !== "" && expanded === m.id
-    readonly property bool live: Labels.isLive(m, now)
-    readonly property bool past: Labels.isPast(m, now)
-    readonly property url mailto: Labels.mailto(m)
-    readonly property bool offersJoin: Labels.offersJoin(m, now)
+    readonly property bool live: RowRules.isLive(m, now)
+    readonly property bool past: RowRules.isPast(m, now)
+    readonly property url mailto: Links.mailto(m)
+    readonly property bool offersJoin: Links.offersJoin(m, now)
     readonly property bool busy: store.busy.indexOf(m.id) >= 0
     readonly property string actionError: store.actionError[m.id] ?? ""
     readonly property var draft: store.composed[m.id]
@@ -35,7 +35,7 @@ Item {
     }
 
     implicitHeight: card.implicitHeight
-    opacity: Labels.rowOpacity(m, now, isOpen)
+    opacity: RowRules.rowOpacity(m, now, isOpen)
 
     HoverHandler {
         id: hoverHandler
@@ -107,7 +107,7 @@ Item {
                         Text {
                             objectName: "timeText"
                             Layout.alignment: Qt.AlignRight
-                            text: Labels.timeOfDay(row.m.startsAt)
+                            text: Words.timeOfDay(row.m.startsAt)
                             font.family: "monospace"
                             font.pointSize: Pal.pt(11)
                             color: Pal.muted
@@ -154,7 +154,7 @@ Item {
                         Text {
                             objectName: "attendeesText"
                             Layout.fillWidth: true
-                            text: Labels.attendees(row.m)
+                            text: Words.attendees(row.m)
                             font.pointSize: Pal.pt(11.5)
                             color: Pal.muted
                             wrapMode: Text.Wrap
@@ -167,7 +167,7 @@ Item {
                             spacing: 6
                             Text {
                                 objectName: "statusText"
-                                text: Labels.statusLabel(row.m.status)
+                                text: Words.statusLabel(row.m.status)
                                 font.pointSize: Pal.pt(10.5)
                                 font.weight: Font.DemiBold
                                 color: Labels.statusColor(row.m)
@@ -176,7 +176,7 @@ Item {
                             }
                             Text {
                                 objectName: "roomText"
-                                text: "· " + Labels.roomLabel(row.m.room)
+                                text: "· " + Words.roomLabel(row.m.room)
                                 font.pointSize: Pal.pt(10)
                                 color: Pal.muted
                                 Accessible.role: Accessible.StaticText
@@ -195,7 +195,7 @@ Item {
                         Text {
                             objectName: "nextStepText"
                             Layout.fillWidth: true
-                            visible: Labels.showsNextStep(row.m, row.now)
+                            visible: RowRules.showsNextStep(row.m, row.now)
                             text: row.m.action
                             font.pointSize: Pal.pt(11.5)
                             font.weight: Font.Medium
@@ -220,7 +220,7 @@ Item {
                         text: "Join"
                         filled: true
                         tint: row.live ? Pal.green : Pal.violet
-                        onClicked: row.store.openUrl(Labels.joinUrl(row.m))
+                        onClicked: row.store.openUrl(Links.joinUrl(row.m))
                     }
 
                     TintedIcon {
@@ -429,7 +429,7 @@ Item {
                                     tint: Pal.violet
                                     filled: true
                                     onClicked: {
-                                        const url = Labels.draftMailUrl(row.m, (row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : ""))
+                                        const url = Links.draftMailUrl(row.m, (row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : ""))
                                         if (url.toString() !== "")
                                             row.store.openUrl(url)
                                     }
@@ -438,7 +438,7 @@ Item {
                                     objectName: "copyDraftButton"
                                     text: "Copy"
                                     tint: Pal.text
-                                    onClicked: row.store.copyText(Labels.draftText((row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : "")))
+                                    onClicked: row.store.copyText(Links.draftText((row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : "")))
                                 }
                             }
                         }
