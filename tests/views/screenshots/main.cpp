@@ -258,8 +258,8 @@ bool run(Shooter &s)
         ok &= waitForToday(store);
         const Meeting ended = store.today().first();
         panel->setProperty("expanded", ended.id);
-        QCoro::waitFor(store.composeTask(ended, u"draft"_s));
-        QCoro::waitFor(store.composeTask(ended, u"propose"_s));
+        store.compose(ended, u"draft"_s);
+        store.compose(ended, u"propose"_s);
         ok &= s.shoot(u"03-open-row-draft"_s,
                       [&] { return store.composedFor(ended.id) && store.actionErrorFor(ended.id); });
     }
