@@ -6,10 +6,13 @@
 #include "shell/appdelegate.h"
 #include "shell/panelwindow.h"
 #include "shell/trayicon.h"
+#include "state/barstatus.h"
+#include "state/headsup.h"
 #include "state/store.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QJsonDocument>
 #include <QPointer>
 
 namespace {
@@ -32,6 +35,7 @@ VeskBarApp::~VeskBarApp()
 {
     HotKeys::shared().onToggle = [] {};
     HotKeys::shared().onCopy = [] {};
+    m_headsUp.reset();
     m_tray.reset();
     m_panel.reset();
     // Replies still in flight end before the Store and the network go.
@@ -71,6 +75,7 @@ void VeskBarApp::start()
     m_tray->start();
     followTrayKind();
 
+    startHeadsUpAndStatus();
     if (m_instance) {
         connect(m_instance, &SingleInstance::received, this,
                 [this](const QStringList &arguments) { handleArguments(arguments, true); });
@@ -86,6 +91,21 @@ void VeskBarApp::start()
             handleCommandLine(m_commandLine, false);
         },
         Qt::QueuedConnection);
+}
+
+void VeskBarApp::startHeadsUpAndStatus()
+{
+    m_headsUp = std::make_unique<HeadsUp>(*m_store, m_clock, m_notifications);
+    connect(m_headsUp.get(), &HeadsUp::openPanelRequested, this, [this] { panel().open(); });
+    if (!m_instance)
+        return;
+    const auto publish = [this] {
+        m_instance->publishStatus(QJsonDocument(barStatus(*m_store)).toJson(QJsonDocument::Compact));
+    };
+    publish();
+    for (auto changed :
+         {&Store::menuTitleChanged, &Store::nextChanged, &Store::hasTokenChanged, &Store::nowChanged})
+        connect(m_store.get(), changed, this, publish);
 }
 
 void VeskBarApp::armCopyKey()
