@@ -108,15 +108,11 @@ private Q_SLOTS:
         row("propose ignores basis", u"propose"_s,
             R"({"subject":"New times","body":"Hi\nAda","basis":["call notes"]})", u"New times"_s,
             u"Hi\nAda"_s, times);
-        row("draft, empty basis", u"draft"_s, R"({"subject":"S","body":"B","basis":[]})", u"S"_s, u"B"_s,
-            generic);
         row("draft, two basis entries", u"draft"_s,
             R"({"subject":"S","body":"B","basis":["call notes","CRM: x"]})", u"S"_s, u"B"_s,
             u"Based on: call notes; CRM: x"_s);
         row("draft, a number among the basis", u"draft"_s, R"({"subject":"S","body":"B","basis":["a",3]})",
             u"S"_s, u"B"_s, generic);
-        row("numeric error is no error", u"draft"_s, R"({"error":42,"subject":"S","body":"B","basis":["x"]})",
-            u"S"_s, u"B"_s, u"Based on: x"_s);
         row("empty object", u"draft"_s, "{}", fallback, QString(), generic);
         row("action name compared exactly", u"Draft"_s, R"({"basis":["x"]})", fallback, QString(), times);
     }

@@ -155,9 +155,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("location");
         QTest::addColumn<QString>("done");
 
-        QTest::newRow("two people, one without address")
-            << u"fixture"_s << QJsonArray{u"nils@acme.example"_s} << u"Café Central"_s
-            << u"Added \u201CCoffee with Nils\u201D. Invites sent."_s;
         QTest::newRow("no people") << u"nopeople"_s << QJsonArray{} << u"Café Central"_s
                                    << u"Added \u201CCoffee with Nils\u201D"_s;
         QTest::newRow("edited on the card")
