@@ -31,9 +31,10 @@ QJsonObject createBody(const QADraft &draft)
 
 } // namespace
 
-VeskApi::VeskApi(Http &http, QUrl base, Timeouts timeouts)
+VeskApi::VeskApi(Http &http, QUrl base, TokenStore &tokens, Timeouts timeouts)
     : m_http(http)
     , m_base(std::move(base))
+    , m_tokens(tokens)
     , m_timeouts(timeouts)
 {}
 
@@ -44,7 +45,7 @@ QUrl VeskApi::url(const QString &path) const
 
 bool VeskApi::hasToken() const
 {
-    return TokenStore::load().has_value();
+    return m_tokens.load().has_value();
 }
 
 std::optional<QJsonObject> VeskApi::jsonObject(const QByteArray &body)
@@ -60,7 +61,7 @@ QCoro::Task<std::optional<HttpReply>> VeskApi::authorized(QByteArray method, QUr
                                                           std::optional<QByteArray> jsonBody,
                                                           std::chrono::milliseconds timeout, bool bypassCache)
 {
-    const std::optional<QString> token = TokenStore::load();
+    const std::optional<QString> token = m_tokens.load();
     if (!token)
         co_return std::nullopt;
     if (!url.isValid())
@@ -94,7 +95,7 @@ QCoro::Task<VeskApi::FeedResult> VeskApi::fetch(std::optional<QDate> day)
     if (reply->status == 401)
         co_return FeedResult{FeedOutcome::TokenRejected, {}};
     FeedDecodeResult decoded = decodeFeed(reply->body);
-    if (!decoded.feed)
+    if (!decoded.feed || decoded.feed->meetings.size() > kMaxMeetingsPerDay)
         co_return FeedResult{FeedOutcome::Unreachable, {}};
     co_return FeedResult{FeedOutcome::Loaded, std::move(decoded.feed->meetings)};
 }

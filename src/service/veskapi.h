@@ -15,6 +15,8 @@
 #include <chrono>
 #include <optional>
 
+class TokenStore;
+
 /// How long each kind of exchange may stay idle before it counts as failed.
 struct VeskTimeouts
 {
@@ -56,7 +58,12 @@ public:
         std::optional<QJsonObject> object;
     };
 
-    VeskApi(Http &http, QUrl base, Timeouts timeouts = {});
+    /// More meetings in one day's feed than any real calendar holds: such a feed is refused like a
+    /// broken one, before the panel builds a row for each.
+    static constexpr qsizetype kMaxMeetingsPerDay = 500;
+
+    /// `tokens` supplies the bearer token of every authorised request.
+    VeskApi(Http &http, QUrl base, TokenStore &tokens, Timeouts timeouts = {});
 
     const QUrl &base() const { return m_base; }
 
@@ -98,5 +105,6 @@ private:
 
     Http &m_http;
     QUrl m_base;
+    TokenStore &m_tokens;
     Timeouts m_timeouts;
 };

@@ -58,6 +58,11 @@ void Store::chooseQaCandidate(int index, const PersonHit &hit)
     setQaDraft(std::move(draft));
 }
 
+void Store::typeQaPersonEmail(int index, const QString &text)
+{
+    setQaPersonEmail(index, mailAddressIn(text).value_or(QString()));
+}
+
 void Store::editQaPerson(int index, std::optional<QString> QAPerson::*field, const QString &text)
 {
     if (!m_qaDraft || index < 0 || index >= m_qaDraft->people.size())

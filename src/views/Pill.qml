@@ -2,7 +2,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic as QQC2
-import QtQuick.Layouts
 import Vesk
 
 // The capsule button: filled in its tint with dark ink, or quiet and outlined with tinted text.
