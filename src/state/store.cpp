@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 #include "platform/loginitem.h"
 #include "service/messages.h"
-#include "state/appevents.h"
 
 #include <QPointer>
 
@@ -34,16 +33,14 @@ Store::Store(Services services, StoreOptions options, QObject *parent)
     m_now = created;
     m_day = localDate(created).startOfDay();
     m_hasToken = m_api.hasToken();
+    // A login item left by another copy of the program (a build folder, say) becomes this one's.
+    m_services.loginItem.takeOver();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
 
     runFirstLaunchLoginStep();
 
     startTask([this] { refreshTask(); });
     startTask([this] { checkForUpdateTask(); });
-
-    connect(
-        &AppEvents::instance(), &AppEvents::veskConnected, this, [this] { connectedTask(); },
-        Qt::QueuedConnection);
 
     m_timer.setInterval(options.tickInterval);
     connect(&m_timer, &QTimer::timeout, this, [this] { startTask([this] { tickTask(); }); });
@@ -144,6 +141,11 @@ QString Store::menuTitle() const
 void Store::refresh()
 {
     startTask([this] { refreshTask(); });
+}
+
+void Store::veskConnected()
+{
+    startTask([this] { connectedTask(); });
 }
 
 void Store::shiftDay(int n)
