@@ -104,7 +104,10 @@ bool XdgAutostart::registerItem()
     const QString path = filePath();
     if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QString program = QCoreApplication::applicationFilePath();
+    // Started through the `vesk-bar` launcher, the entry names the launcher.
+    QString program = qEnvironmentVariable("VESK_BAR_LAUNCHER");
+    if (program.isEmpty())
+        program = QCoreApplication::applicationFilePath();
     if (program.isEmpty())
         program = QStringLiteral("vesk-bar");
 

@@ -4,6 +4,7 @@
 #include "platform/singleinstance.h"
 #include "service/endpoints.h"
 #include "shell/appdelegate.h"
+#include "shell/benchtrace.h"
 #include "shell/panelwindow.h"
 #include "shell/trayicon.h"
 #include "state/store.h"
@@ -71,6 +72,11 @@ void VeskBarApp::start()
     m_tray->start();
     followTrayKind();
 
+    BenchTrace::listenForCommands([store = QPointer<Store>(m_store.get())] {
+        if (store)
+            store->refresh();
+    });
+
     if (m_instance) {
         connect(m_instance, &SingleInstance::received, this,
                 [this](const QStringList &arguments) { handleArguments(arguments, true); });
@@ -101,6 +107,7 @@ PanelWindow &VeskBarApp::panel()
     if (!m_panel) {
         m_panel = std::make_unique<PanelWindow>(*m_store, panelIsPopup() ? PanelWindow::Mode::Popup
                                                                          : PanelWindow::Mode::Window);
+        BenchTrace::watchFrames(m_panel.get());
         // Without any tray the panel window stands in for the item.
         connect(m_panel.get(), &PanelWindow::firstShown, this, [this] {
             if (m_tray->kind() == TrayIcon::Kind::None)

@@ -152,6 +152,23 @@ Item {
             }
         }
 
+        // A control that is not shown neither acts nor is offered to a screen reader: a closed
+        // row offers none of its actions, an open upcoming one no "No-show".
+        function test_accessibilityOffersShownControlsOnly() {
+            const panel = showPanel([Feed.meeting(fixture, "a", 60, 30), Feed.meeting(fixture, "b", -60, 30)])
+            fixture.reply("POST", "/api/app/meetings/b/no_show", 200, {})
+            settle()
+            compare(fixture.pressAccessible(panel, "No-show"), 0)
+            compare(fixture.pressAccessible(panel, "Propose times"), 0)
+            clickHeader(panel, "a")
+            compare(fixture.pressAccessible(panel, "No-show"), 0)
+            clickHeader(panel, "b")
+            compare(fixture.pressAccessible(panel, "No-show"), 1)
+            tryVerify(() => fixture.requestCount("/api/app/meetings/b/no_show") === 1, 3000,
+                      "the shown button sends its mark")
+            compare(fixture.requestCount("/api/app/meetings/a/no_show"), 0)
+        }
+
         function test_draftCard() {
             const panel = showPanel([Feed.meeting(fixture, "a", -60, 30, {
                 people: [{ name: "Rena", email: "r@x.io", rsvp: "accepted" }]
