@@ -14,12 +14,14 @@
 #include <QDir>
 #include <QFile>
 #include <QHttpServer>
+#include <QHttpServerRequest>
 #include <QHttpServerResponse>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSet>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimeZone>
@@ -145,11 +147,11 @@ private:
             const QString n = QString::number(i);
             QJsonArray people;
             people.append(QJsonObject{{u"name"_qs, u"Ada Lovelace"_qs},
-                                      {u"email"_qs, u"ada" + n + u"@acme.example"_qs},
+                                      {u"email"_qs, u"ada"_qs + n + u"@acme.example"_qs},
                                       {u"rsvp"_qs, u"accepted"_qs},
                                       {u"title"_qs, u"CTO"_qs}});
             people.append(QJsonObject{{u"name"_qs, u"Nils Holm"_qs},
-                                      {u"email"_qs, u"nils" + n + u"@acme.example"_qs},
+                                      {u"email"_qs, u"nils"_qs + n + u"@acme.example"_qs},
                                       {u"rsvp"_qs, u"needsAction"_qs}});
             QString title = u"Renewal call with Customer "_qs + n;
             if (i == 0 && variant)

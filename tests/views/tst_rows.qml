@@ -27,8 +27,10 @@ Item {
             return child(panel, "row:" + id)
         }
 
+        // A row's action area exists only while it is open (or closing).
         function isOpen(panel, id) {
-            return child(row(panel, id), "actionArea").visible
+            const area = findChild(row(panel, id), "actionArea")
+            return area !== null && area.visible
         }
 
         // Clicks a row's header and waits for its action area to reach its full height (or none).
@@ -36,9 +38,12 @@ Item {
             const r = row(panel, id)
             click(child(r, "rowHeader"), 140, 10)
             const clip = child(r, "actionClip")
-            const area = child(r, "actionArea")
-            tryVerify(() => r.isOpen ? Math.abs(clip.height - area.implicitHeight - 14) < 0.5 : !clip.visible,
-                      3000, "the action area settles")
+            tryVerify(() => {
+                if (!r.isOpen)
+                    return !clip.visible && findChild(r, "actionArea") === null
+                const area = findChild(r, "actionArea")
+                return area !== null && Math.abs(clip.height - area.implicitHeight - 14) < 0.5
+            }, 3000, "the action area settles")
         }
 
         function test_oneOpenRowAtATime() {
@@ -177,13 +182,13 @@ Item {
                           { subject: "Next steps & notes", body: "Hi Rena,\nthanks!", basis: ["call notes"] }, 300)
             clickHeader(panel, "a")
             const r = row(panel, "a")
-            compare(child(r, "draftCard").visible, false)
+            compare(findChild(r, "draftCard"), null)
             click(child(r, "draftButton"))
             // While the request runs: "Working…", and the buttons stay enabled.
-            tryVerify(() => child(r, "workingText").visible)
+            tryVerify(() => findChild(r, "workingText") !== null && findChild(r, "workingText").visible)
             verify(child(r, "draftButton").enabled)
-            tryVerify(() => child(r, "draftCard").visible)
-            compare(child(r, "workingText").visible, false)
+            tryVerify(() => findChild(r, "draftCard") !== null && findChild(r, "draftCard").visible)
+            compare(findChild(r, "workingText"), null)
             compare(child(r, "draftSubject").text, "Next steps & notes")
             compare(child(r, "draftBody").text, "Hi Rena,\nthanks!")
             compare(child(r, "draftNote").text, "Based on: call notes")
@@ -208,7 +213,7 @@ Item {
             click(child(r, "proposeButton"))
             tryCompare(child(r, "actionErrorText"), "text", "No open times this week.")
             verify(child(r, "actionErrorText").visible)
-            compare(child(r, "draftCard").visible, false)
+            compare(findChild(r, "draftCard"), null)
         }
     }
 }
