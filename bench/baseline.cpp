@@ -1,15 +1,19 @@
-// The baselines the app's figures are compared with: a minimal Qt Widgets app showing a tray icon
-// and, with --rows, the same plus a Qt Quick window of 12 plain rows shown on a tray click. A later
-// launch with --toggle hands "toggle" to the running one over a local socket, as the app does.
+// The baselines the app's figures are compared with: bench-baseline-tray, a minimal Qt Widgets app
+// showing a tray icon, and bench-baseline-rows (BASELINE_ROWS), the same plus a Qt Quick window of
+// 12 plain rows shown on a tray click. A later launch with --toggle hands "toggle" to the running
+// one over a local socket, as the app does.
 // With VESK_BENCH_TRACE=1 it marks each frame on standard error like the app.
 #include <QApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPainter>
 #include <QPixmap>
+#include <QSystemTrayIcon>
+#ifdef BASELINE_ROWS
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickView>
-#include <QSystemTrayIcon>
+#endif
 
 #include <cstdio>
 #include <ctime>
@@ -17,7 +21,7 @@
 
 namespace {
 
-void mark(const char *event)
+[[maybe_unused]] void mark(const char *event)
 {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -25,6 +29,7 @@ void mark(const char *event)
     std::fflush(stderr);
 }
 
+#ifdef BASELINE_ROWS
 constexpr auto RowsQml = R"(
 import QtQuick
 Rectangle {
@@ -44,20 +49,20 @@ Rectangle {
     }
 }
 )";
+#endif
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    bool rows = false;
     bool toggle = false;
-    for (int i = 1; i < argc; ++i) {
-        rows = rows || qstrcmp(argv[i], "--rows") == 0;
+    for (int i = 1; i < argc; ++i)
         toggle = toggle || qstrcmp(argv[i], "--toggle") == 0;
-    }
     const QString socketName = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/vesk-baseline.sock"_qs;
 
+#ifdef BASELINE_ROWS
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+#endif
     QApplication app(argc, argv);
     if (toggle) {
         QLocalSocket socket;
@@ -76,10 +81,9 @@ int main(int argc, char *argv[])
     QPainter(&pixmap).fillRect(4, 4, 14, 14, QColor(0x7c, 0x5c, 0xff));
     QSystemTrayIcon tray{QIcon(pixmap)};
 
+#ifdef BASELINE_ROWS
     std::unique_ptr<QQuickView> view;
     const auto toggleView = [&] {
-        if (!rows)
-            return;
         if (!view) {
             view = std::make_unique<QQuickView>();
             view->setFlags(Qt::Tool | Qt::FramelessWindowHint);
@@ -97,6 +101,9 @@ int main(int argc, char *argv[])
         else
             view->show();
     };
+#else
+    const auto toggleView = [] {};
+#endif
     QObject::connect(&tray, &QSystemTrayIcon::activated, &app, toggleView);
     tray.show();
 

@@ -3,8 +3,8 @@
 // watcher and the Vesk service on loopback itself, and reads the apps' frame marks
 // (VESK_BENCH_TRACE=1) from their standard error.
 //
-//   vesk-bench --app build-release/src/vesk-bar --baseline build-release/bench/bench-baseline
-//              [--runs N] [--reloads N] [--long]
+//   vesk-bench --app build-release/src/vesk-bar --tray-baseline build-release/bench/bench-baseline-tray
+//              --rows-baseline build-release/bench/bench-baseline-rows [--runs N] [--reloads N] [--long]
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -41,6 +41,13 @@ qint64 nowNs()
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+QByteArray format(const char *pattern, double value)
+{
+    char buffer[128];
+    std::snprintf(buffer, sizeof(buffer), pattern, value);
+    return QByteArray(buffer);
 }
 
 double ms(qint64 ns)
@@ -147,22 +154,22 @@ private:
             const QString n = QString::number(i);
             QJsonArray people;
             people.append(QJsonObject{{u"name"_qs, u"Ada Lovelace"_qs},
-                                      {u"email"_qs, u"ada"_qs + n + u"@acme.example"_qs},
+                                      {u"email"_qs, QString(u"ada"_qs + n + u"@acme.example"_qs)},
                                       {u"rsvp"_qs, u"accepted"_qs},
                                       {u"title"_qs, u"CTO"_qs}});
             people.append(QJsonObject{{u"name"_qs, u"Nils Holm"_qs},
-                                      {u"email"_qs, u"nils"_qs + n + u"@acme.example"_qs},
+                                      {u"email"_qs, QString(u"nils"_qs + n + u"@acme.example"_qs)},
                                       {u"rsvp"_qs, u"needsAction"_qs}});
             QString title = u"Renewal call with Customer "_qs + n;
             if (i == 0 && variant)
                 title += u" (moved)"_qs;
             list.append(QJsonObject{
-                {u"id"_qs, u"mtg_"_qs + n},
+                {u"id"_qs, QString(u"mtg_"_qs + n)},
                 {u"title"_qs, title},
                 {u"startsAt"_qs, starts.toUTC().toString(Qt::ISODate)},
                 {u"endsAt"_qs, starts.addSecs(30 * 60).toUTC().toString(Qt::ISODate)},
                 {u"room"_qs, i % 3 == 0 ? u"zoom"_qs : u"meet"_qs},
-                {u"joinUrl"_qs, u"https://zoom.example/j/"_qs + n},
+                {u"joinUrl"_qs, QString(u"https://zoom.example/j/"_qs + n)},
                 {u"status"_qs, i % 4 == 0 ? u"at_risk"_qs : u"confirmed"_qs},
                 {u"riskLevel"_qs, i % 4 == 0 ? u"high"_qs : u"low"_qs},
                 {u"riskScore"_qs, i * 7 % 100},
@@ -306,7 +313,8 @@ class Bench
 {
 public:
     QString app;
-    QString baseline;
+    QString trayBaseline;
+    QString rowsBaseline;
     int runs = 7;
     int reloads = 10000;
 
@@ -459,7 +467,8 @@ private:
     void measureBaseline(bool rows, bool warmUp)
     {
         Figures &f = rows ? m_rows : m_tray;
-        Subject subject(baseline, rows ? QStringList{u"--rows"_qs} : QStringList{}, m_environment);
+        const QString &baseline = rows ? rowsBaseline : trayBaseline;
+        Subject subject(baseline, {}, m_environment);
         const qint64 started = subject.start();
         const std::optional<QString> service = waitRegistered(started);
         if (!service) {
@@ -503,16 +512,15 @@ private:
     {
         if (s.empty())
             return "no value";
-        auto num = [format](double v) { return QByteArray::asprintf(format, v); };
+        auto num = [format](double v) { return ::format(format, v); };
         return num(s.median()) + " (" + num(s.min()) + " … " + num(s.max()) + ")";
     }
 
     static void line(const char *name, const Stats &value, const char *unit, const QByteArray &baseline,
                      const QByteArray &target, std::optional<bool> met, const char *format = "%.1f")
     {
-        std::printf("%s: %s %s (%sbaseline %s; target %s)%s\n", name, spread(value, format).constData(), unit,
-                    "", baseline.constData(), target.constData(),
-                    !met ? "" : (*met ? "  [met]" : "  [NOT MET]"));
+        std::printf("%s: %s %s (baseline %s; target %s)%s\n", name, spread(value, format).constData(), unit,
+                    baseline.constData(), target.constData(), !met ? "" : (*met ? "  [met]" : "  [NOT MET]"));
     }
 
     void report()
@@ -520,14 +528,12 @@ private:
         const auto median = [](const Stats &s) { return s.empty() ? 0.0 : s.median(); };
         const double startupLimit = median(m_tray.startup) * 1.05;
         line("start-up, exec to item registered", m_app.startup, "ms", spread(m_tray.startup) + " ms",
-             QByteArray::asprintf("≤ 1.05× baseline = %.1f ms", startupLimit),
-             median(m_app.startup) <= startupLimit);
+             format("≤ 1.05× baseline = %.1f ms", startupLimit), median(m_app.startup) <= startupLimit);
         line("libraries mapped at registration", m_app.libraries, "", spread(m_tray.libraries, "%.0f"),
              "fewer", std::nullopt, "%.0f");
         const double idleLimit = median(m_tray.idleRss) + 2;
         line("idle RSS, panel never opened", m_app.idleRss, "MB", spread(m_tray.idleRss) + " MB",
-             QByteArray::asprintf("≤ baseline + 2 MB = %.1f MB", idleLimit),
-             median(m_app.idleRss) <= idleLimit);
+             format("≤ baseline + 2 MB = %.1f MB", idleLimit), median(m_app.idleRss) <= idleLimit);
         line("first open to first frame, 12 meetings", m_app.firstOpen, "ms",
              spread(m_rows.firstOpen) + " ms", "≤ 30 ms", median(m_app.firstOpen) <= 30);
         line("first open to first frame, 50 meetings", m_app50.firstOpen, "ms", "—", "≤ 40 ms",
@@ -627,8 +633,10 @@ int main(int argc, char *argv[])
         const QString next = i + 1 < arguments.size() ? arguments.at(i + 1) : QString();
         if (a == u"--app")
             bench.app = next, ++i;
-        else if (a == u"--baseline")
-            bench.baseline = next, ++i;
+        else if (a == u"--tray-baseline")
+            bench.trayBaseline = next, ++i;
+        else if (a == u"--rows-baseline")
+            bench.rowsBaseline = next, ++i;
         else if (a == u"--runs")
             bench.runs = next.toInt(), ++i;
         else if (a == u"--reloads")
@@ -636,7 +644,7 @@ int main(int argc, char *argv[])
         else if (a == u"--long")
             longRun = true;
     }
-    if (bench.app.isEmpty() || bench.baseline.isEmpty() || !bench.setUp())
+    if (bench.app.isEmpty() || bench.trayBaseline.isEmpty() || bench.rowsBaseline.isEmpty() || !bench.setUp())
         return 2;
     bench.run(longRun);
     return 0;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-pragma ComponentBehavior: Bound
+// Unbound components: Qt 6.4 refuses to make a bound component from a Loader.
 import QtQuick
 import QtQuick.Controls.Basic as QQC2
 import QtQuick.Layouts

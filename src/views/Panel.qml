@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-pragma ComponentBehavior: Bound
+// Unbound components: Qt 6.4 refuses to make a bound component from a Loader.
 import QtQuick
 import QtQuick.Controls.Basic as QQC2
 import QtQuick.Layouts
@@ -291,9 +291,11 @@ Rectangle {
                                 tint: Pal.dim
                                 font.pointSize: Pal.pt(11)
                                 enabled: root.tokenInput !== ""
+                                // The field empties before the screen goes with the token set.
                                 onClicked: {
-                                    root.store.setToken(root.tokenInput)
+                                    const token = root.tokenInput
                                     root.tokenInput = ""
+                                    root.store.setToken(token)
                                 }
                             }
                         }
@@ -302,7 +304,8 @@ Rectangle {
             }
         }
 
-        // The day's meetings: rows are made for what is on screen and kept by meeting id.
+        // The day's meetings: rows are made for what is on screen and kept by meeting id; the row of
+        // a meeting that left the list goes with it.
         ListView {
             id: list
             objectName: "meetingList"
@@ -312,7 +315,6 @@ Rectangle {
             clip: true
             boundsBehavior: Flickable.StopAtBounds
             interactive: contentHeight > height
-            reuseItems: true
             model: root.isToday ? todayModel : dayModel
             delegate: rowDelegate
 

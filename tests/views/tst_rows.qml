@@ -23,7 +23,9 @@ Item {
             return panel
         }
 
+        // The list makes its rows when it lays out, on screen as on the first frame.
         function row(panel, id) {
+            settle()
             return child(panel, "row:" + id)
         }
 
