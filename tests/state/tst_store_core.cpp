@@ -254,6 +254,45 @@ private Q_SLOTS:
         QCOMPARE(store.menuTitle(), u"in 1m"_s);
     }
 
+    // A reload moves the feed and the clock; each derived list is announced once when it changed
+    // and not at all when it came out the same, so the views rebuild nothing for nothing.
+    void derivedListsAnnouncedOncePerChange()
+    {
+        StoreHarness h;
+        const QList<Meeting> feed{meetingAt(u"a"_s, h.clock.current.addSecs(7200)),
+                                  meetingAt(u"b"_s, h.clock.current.addSecs(10800))};
+        Store &store = h.startLoaded(feed);
+        QSignalSpy today(&store, &Store::todayChanged);
+        QSignalSpy tomorrow(&store, &Store::tomorrowMorningChanged);
+        QSignalSpy next(&store, &Store::nextChanged);
+        QSignalSpy title(&store, &Store::menuTitleChanged);
+
+        h.onFeed().reply(200, feedBody(feed));
+        h.clock.advance(30);
+        StoreHarness::run(store.refreshTask());
+        QCOMPARE(today.count(), 0);
+        QCOMPARE(next.count(), 0);
+        QCOMPARE(title.count(), 0); // the start time, as before
+
+        QList<Meeting> changed = feed;
+        changed[1].title = u"Renamed"_s;
+        h.onFeed().reply(200, feedBody(changed));
+        h.clock.advance(60);
+        StoreHarness::run(store.refreshTask());
+        QCOMPARE(today.count(), 1);
+        QCOMPARE(store.today().at(1).title, u"Renamed"_s);
+        QCOMPARE(tomorrow.count(), 0);
+        QCOMPARE(next.count(), 0);
+        QCOMPARE(title.count(), 0);
+
+        // Minutes ahead of a meeting the title counts down; each minute is one announcement.
+        h.clock.advance(3600 + 1800);
+        StoreHarness::run(store.tickTask());
+        QCOMPARE(title.count(), 1);
+        QCOMPARE(store.menuTitle(), u"in 28m"_s);
+        QCOMPARE(today.count(), 1);
+    }
+
     void overlappingDayLoads_data()
     {
         QTest::addColumn<int>("staleMs");
