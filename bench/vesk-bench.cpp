@@ -380,7 +380,23 @@ private:
     struct Figures
     {
         Stats startup, libraries, idleRss, firstOpen, trayReopen, toggleOpen, openRss, reload;
+        /// The first open in three parts: the click reaching the app, building the panel (window,
+        /// engine, QML), and the first layout and render.
+        Stats openToBuild, build, buildToFrame;
     };
+
+    /// With VESK_BENCH_SMAPS set to a folder, keeps the process's memory map per mapping there, for
+    /// seeing where the megabytes go.
+    static void keepSmaps(qint64 pid, const char *name)
+    {
+        const QString folder = qEnvironmentVariable("VESK_BENCH_SMAPS");
+        if (folder.isEmpty())
+            return;
+        QFile in(u"/proc/%1/smaps"_qs.arg(pid));
+        QFile out(folder + u'/' + QString::fromLatin1(name) + u".smaps"_qs);
+        if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly))
+            out.write(in.readAll());
+    }
 
     std::optional<QString> waitRegistered(qint64 after)
     {
@@ -417,11 +433,20 @@ private:
         spinUntil([&] { return m_server.requests > requestsBefore; });
         settle(1500);
         const double idle = rssMb(subject.pid());
+        keepSmaps(subject.pid(), meetings == 12 ? "idle" : "idle50");
 
         const qint64 clicked = click(*service);
         const std::optional<qint64> frame = subject.waitFor("frame", clicked);
+        const std::optional<qint64> begin = subject.waitFor("panel-begin", clicked, 0);
+        const std::optional<qint64> built = subject.waitFor("panel-built", clicked, 0);
         settle(800);
         const double open = rssMb(subject.pid());
+        keepSmaps(subject.pid(), meetings == 12 ? "open" : "open50");
+        if (!warmUp && frame && begin && built) {
+            f.openToBuild.add(ms(*begin - clicked));
+            f.build.add(ms(*built - *begin));
+            f.buildToFrame.add(ms(*frame - *built));
+        }
         if (!warmUp) {
             if (meetings == 12) {
                 f.startup.add(startup);
@@ -538,6 +563,15 @@ private:
              spread(m_rows.firstOpen) + " ms", "≤ 30 ms", median(m_app.firstOpen) <= 30);
         line("first open to first frame, 50 meetings", m_app50.firstOpen, "ms", "—", "≤ 40 ms",
              median(m_app50.firstOpen) <= 40);
+        for (const Figures *f : {&m_app, &m_app50}) {
+            if (f->build.empty())
+                continue;
+            std::printf(
+                "  first open, %d meetings, in parts: click to build %s ms, building the panel %s ms, "
+                "layout and first frame %s ms\n",
+                f == &m_app ? 12 : 50, spread(f->openToBuild).constData(), spread(f->build).constData(),
+                spread(f->buildToFrame).constData());
+        }
         line("later open by vesk-bar --toggle to frame", m_app.toggleOpen, "ms",
              spread(m_rows.toggleOpen) + " ms", "≤ 8 ms max",
              !m_app.toggleOpen.empty() && m_app.toggleOpen.max() <= 8);

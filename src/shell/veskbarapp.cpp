@@ -105,8 +105,10 @@ void VeskBarApp::armCopyKey()
 PanelWindow &VeskBarApp::panel()
 {
     if (!m_panel) {
+        BenchTrace::mark("panel-begin");
         m_panel = std::make_unique<PanelWindow>(*m_store, panelIsPopup() ? PanelWindow::Mode::Popup
                                                                          : PanelWindow::Mode::Window);
+        BenchTrace::mark("panel-built");
         BenchTrace::watchFrames(m_panel.get());
         // Without any tray the panel window stands in for the item.
         connect(m_panel.get(), &PanelWindow::firstShown, this, [this] {

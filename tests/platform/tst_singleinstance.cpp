@@ -90,7 +90,8 @@ private Q_SLOTS:
         QCOMPARE(launch({}).first, 0);
         QCOMPARE(received.count(), 3);
         QCOMPARE(received.at(0).at(0).toStringList(), QStringList{u"--toggle"_qs});
-        QCOMPARE(received.at(1).at(0).toStringList(), (QStringList{u"--toggle"_qs, u"--copy-availability"_qs}));
+        QCOMPARE(received.at(1).at(0).toStringList(),
+                 (QStringList{u"--toggle"_qs, u"--copy-availability"_qs}));
         QCOMPARE(received.at(2).at(0).toStringList(), QStringList());
 
         // Not a panel request: the application answers it itself, forwarding nothing.
