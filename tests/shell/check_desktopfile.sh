@@ -24,6 +24,15 @@ for f in bin/vesk-bar share/applications/vesk-bar.desktop share/metainfo/vesk-ba
     [ -e "$work/prefix/$f" ] || fail "$f not installed"
 done
 desktop-file-validate "$work/prefix/share/applications/vesk-bar.desktop" || fail "installed desktop file"
+# The installed entry names the program by its full path, so links work without ~/.local/bin on the PATH.
+grep -qx "Exec=$work/prefix/bin/vesk-bar %u" "$work/prefix/share/applications/vesk-bar.desktop" \
+    || fail "installed Exec line: $(grep -m1 '^Exec=' "$work/prefix/share/applications/vesk-bar.desktop")"
+[ "$(grep -c "^Exec=$work/prefix/bin/vesk-bar" "$work/prefix/share/applications/vesk-bar.desktop")" = 3 ] \
+    || fail "the actions' Exec lines do not name the full path"
+cmake --install "$build_dir" --prefix "$work/with space" >/dev/null || fail "cmake --install with a blank"
+grep -qx "Exec=\"$work/with space/bin/vesk-bar\" %u" "$work/with space/share/applications/vesk-bar.desktop" \
+    || fail "a path with a blank is not quoted"
+desktop-file-validate "$work/with space/share/applications/vesk-bar.desktop" || fail "quoted desktop file"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$work/prefix/bin/vesk-bar" --version) || fail "--version"
 [ "$version" = "$("$app" --version)" ] || fail "installed version '$version'"
 
