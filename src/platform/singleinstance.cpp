@@ -17,11 +17,15 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr QByteArrayView Header = "vesk-bar 1\n";
 constexpr QByteArrayView Receipt = "ok\n";
+// Status requests: one answer line, or one now and one after every change.
+constexpr QByteArrayView StatusRequest = "vesk-bar status\n\n";
+constexpr QByteArrayView FollowRequest = "vesk-bar follow\n\n";
 constexpr int ReadTimeoutMs = 2000;
 
 // The uid of the process at the other end of a connected local socket; -1 when unknown.
@@ -226,7 +230,10 @@ void SingleInstance::accept()
             continue;
         }
         // A peer that never finishes its message is cut off.
-        QTimer::singleShot(ReadTimeoutMs, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(ReadTimeoutMs, socket, [this, socket] {
+            if (!m_followers.contains(socket))
+                socket->abort();
+        });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         if (socket->bytesAvailable() > 0)
             readFrom(socket);
@@ -237,6 +244,8 @@ void SingleInstance::readFrom(QLocalSocket *socket)
 {
     QByteArray buffer = socket->property("vesk.buffer").toByteArray();
     buffer += socket->read(MaxMessage + 1 - buffer.size());
+    if (answerStatus(socket, buffer))
+        return;
     if (buffer.size() > MaxMessage || (buffer.size() >= Header.size() && !buffer.startsWith(Header))) {
         socket->abort();
         return;
@@ -256,4 +265,91 @@ void SingleInstance::readFrom(QLocalSocket *socket)
     socket->write(Receipt.toByteArray());
     socket->disconnectFromServer();
     Q_EMIT received(arguments);
+}
+
+bool SingleInstance::answerStatus(QLocalSocket *socket, const QByteArray &buffer)
+{
+    if (m_followers.contains(socket))
+        return true; // a follower has nothing more to say; what it sends is dropped
+    const bool follow = buffer == FollowRequest;
+    if (!follow && buffer != StatusRequest) {
+        if (!StatusRequest.startsWith(buffer) && !FollowRequest.startsWith(buffer))
+            return false;
+        socket->setProperty("vesk.buffer", buffer); // the rest is still on its way
+        return true;
+    }
+    socket->setProperty("vesk.buffer", QVariant());
+    socket->write(m_status + '\n');
+    if (!follow) {
+        socket->disconnectFromServer();
+        return true;
+    }
+    m_followers.append(socket);
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_followers.removeOne(socket); });
+    return true;
+}
+
+void SingleInstance::publishStatus(const QByteArray &line)
+{
+    if (line == m_status)
+        return;
+    m_status = line;
+    for (QLocalSocket *socket : std::as_const(m_followers))
+        socket->write(m_status + '\n');
+}
+
+SingleInstance::ForwardResult SingleInstance::status(bool follow,
+                                                     const std::function<void(const QByteArray &)> &onLine,
+                                                     int timeoutMs) const
+{
+    const QByteArray path = QFile::encodeName(socketPath());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof(address.sun_path))
+        return ForwardResult::NoInstance;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+
+    // A blocking socket: the instance accepts at once or is not there; nothing is retried.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return ForwardResult::Failed;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error == ENOENT || error == ECONNREFUSED ? ForwardResult::NoInstance : ForwardResult::Failed;
+    }
+    if (peerUid(fd) != long(m_expectedUid)) {
+        ::close(fd);
+        return ForwardResult::Refused;
+    }
+    QDeadlineTimer deadline(timeoutMs);
+    ForwardResult result = ForwardResult::Failed;
+    if (writeAll(fd, (follow ? FollowRequest : StatusRequest).toByteArray(), deadline)) {
+        QByteArray pending;
+        for (;;) {
+            pollfd p{fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, int(deadline.remainingTime()));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready <= 0)
+                break;
+            char buffer[4096];
+            const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0 || pending.size() + n > MaxMessage)
+                break;
+            pending.append(buffer, n);
+            qsizetype end;
+            while ((end = pending.indexOf('\n')) >= 0) {
+                onLine(pending.left(end));
+                pending.remove(0, end + 1);
+                result = ForwardResult::Delivered;
+                // After the first answer a follower waits as long as the instance runs.
+                deadline = follow ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(0);
+            }
+        }
+    }
+    ::close(fd);
+    return result;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <sys/types.h>
 
 class QLocalServer;
@@ -52,6 +53,15 @@ public:
     /// Starts accepting forwarded arguments (after claim() returned Primary).
     bool listen();
 
+    /// The running instance's status line (one line of JSON, no line break), answered to status
+    /// requests; a change goes out at once to every client that follows it.
+    void publishStatus(const QByteArray &line);
+    /// Asks the running instance for its status line and hands it to `onLine`; with `follow`, keeps
+    /// the connection and hands over every later line until the instance ends. Does not wait for
+    /// an instance that is not there yet. Needs no application object.
+    ForwardResult status(bool follow, const std::function<void(const QByteArray &)> &onLine,
+                         int timeoutMs = 1000) const;
+
     /// The user id both ends must have; the process's own by default (tests pretend otherwise).
     void setExpectedUid(uid_t uid) { m_expectedUid = uid; }
 
@@ -65,9 +75,13 @@ Q_SIGNALS:
 private:
     void accept();
     void readFrom(QLocalSocket *socket);
+    /// Answers a status request; true when `buffer` was one (or may still become one).
+    bool answerStatus(QLocalSocket *socket, const QByteArray &buffer);
 
     uid_t m_expectedUid;
     Role m_role = Role::Unavailable;
     int m_lockFd = -1;
     QLocalServer *m_server = nullptr;
+    QByteArray m_status;
+    QList<QLocalSocket *> m_followers;
 };

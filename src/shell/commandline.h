@@ -11,9 +11,14 @@ struct CommandLine
     bool autostart = false;
     bool toggle = false;
     bool copyAvailability = false;
+    /// Print the running instance's tray title and next meeting instead of starting one.
+    bool status = false;
+    bool json = false;   ///< with `status`: one JSON line per answer
+    bool follow = false; ///< with `status`: keep listening and print every change
     QStringList urls;
-    QString unknownOption; ///< the first option we do not know, if any
+    QString error; ///< why the command line cannot be used (an unknown option, say); empty when fine
 
+    /// Reads `arguments` (the program name first). Needs no application object.
     static CommandLine parse(const QStringList &arguments);
     static QString helpText();
     static QString versionText();

@@ -1,5 +1,6 @@
 #include "platform/singleinstance.h"
 #include "shell/commandline.h"
+#include "shell/statuscommand.h"
 #include "shell/veskbarapp.h"
 
 #include <QApplication>
@@ -24,11 +25,14 @@ int main(int argc, char *argv[])
         std::printf("%s", qPrintable(CommandLine::helpText()));
         return 0;
     }
-    if (!commandLine.unknownOption.isEmpty()) {
-        std::fprintf(stderr, "vesk-bar: unknown option %s\n%s", qPrintable(commandLine.unknownOption),
+    if (!commandLine.error.isEmpty()) {
+        std::fprintf(stderr, "vesk-bar: %s\n%s", qPrintable(commandLine.error),
                      qPrintable(CommandLine::helpText()));
         return 2;
     }
+    // A status query only talks to the running instance: no application object, no display.
+    if (commandLine.status)
+        return runStatusCommand(commandLine);
 
     // One instance per user: a later launch hands its URLs and commands to the running one.
     SingleInstance instance;

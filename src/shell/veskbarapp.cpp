@@ -7,10 +7,13 @@
 #include "shell/benchtrace.h"
 #include "shell/panelwindow.h"
 #include "shell/trayicon.h"
+#include "state/barstatus.h"
+#include "state/headsup.h"
 #include "state/store.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QJsonDocument>
 #include <QPointer>
 
 namespace {
@@ -33,6 +36,7 @@ VeskBarApp::~VeskBarApp()
 {
     HotKeys::shared().onToggle = [] {};
     HotKeys::shared().onCopy = [] {};
+    m_headsUp.reset();
     m_tray.reset();
     m_panel.reset();
     // Replies still in flight end before the Store and the network go.
@@ -77,6 +81,7 @@ void VeskBarApp::start()
             store->refresh();
     });
 
+    startHeadsUpAndStatus();
     if (m_instance) {
         connect(m_instance, &SingleInstance::received, this,
                 [this](const QStringList &arguments) { handleArguments(arguments, true); });
@@ -92,6 +97,21 @@ void VeskBarApp::start()
             handleCommandLine(m_commandLine, false);
         },
         Qt::QueuedConnection);
+}
+
+void VeskBarApp::startHeadsUpAndStatus()
+{
+    m_headsUp = std::make_unique<HeadsUp>(*m_store, m_clock, m_notifications);
+    connect(m_headsUp.get(), &HeadsUp::openPanelRequested, this, [this] { panel().open(); });
+    if (!m_instance)
+        return;
+    const auto publish = [this] {
+        m_instance->publishStatus(QJsonDocument(barStatus(*m_store)).toJson(QJsonDocument::Compact));
+    };
+    publish();
+    for (auto changed :
+         {&Store::menuTitleChanged, &Store::nextChanged, &Store::hasTokenChanged, &Store::nowChanged})
+        connect(m_store.get(), changed, this, publish);
 }
 
 void VeskBarApp::armCopyKey()

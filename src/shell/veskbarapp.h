@@ -3,6 +3,7 @@
 #include "platform/autostart.h"
 #include "platform/canberrasounds.h"
 #include "platform/clock.h"
+#include "platform/desktopnotifications.h"
 #include "platform/desktopurlopener.h"
 #include "platform/qnamhttp.h"
 #include "platform/qsettingsstore.h"
@@ -15,6 +16,7 @@
 #include <memory>
 
 class AppDelegate;
+class HeadsUp;
 class PanelWindow;
 class SingleInstance;
 class Store;
@@ -55,6 +57,8 @@ private:
     void followTrayKind();
     bool panelIsPopup() const;
     void armCopyKey();
+    /// Heads-up notifications, and the status line `vesk-bar --status` reads from the instance.
+    void startHeadsUpAndStatus();
 
     CommandLine m_commandLine;
     SingleInstance *m_instance;
@@ -66,9 +70,11 @@ private:
     DesktopUrlOpener m_urlOpener;
     QtClipboard m_clipboard;
     CanberraSounds m_sounds;
+    DesktopNotifications m_notifications{QDBusConnection::sessionBus()};
 
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<Store> m_store;
     std::unique_ptr<PanelWindow> m_panel;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<HeadsUp> m_headsUp;
 };

@@ -105,6 +105,8 @@ class Store : public QObject
     Q_PROPERTY(PersonHit forWho READ forWhoValue NOTIFY forWhoChanged)
     /// Meeting length in minutes for availability.
     Q_PROPERTY(int forDuration READ forDuration WRITE setForDuration NOTIFY forDurationChanged)
+    /// Minutes before a meeting's start that its heads-up notification comes; 0 when off.
+    Q_PROPERTY(int headsUpMinutes READ headsUpMinutes NOTIFY headsUpMinutesChanged)
 
     /// Derived values, recomputed on every read and announced when an input changes.
     Q_PROPERTY(bool isToday READ isToday NOTIFY isTodayChanged)
@@ -226,6 +228,14 @@ public:
     /// Searches the user's contacts; replaces `people`.
     Q_INVOKABLE void searchPeople(const QString &text);
 
+    /// The heads-up lead time, kept in the settings; one of `headsUpChoices()`.
+    int headsUpMinutes() const;
+    /// Sets the lead time; values other than the choices are ignored.
+    void setHeadsUpMinutes(int minutes);
+    /// Moves the lead time to the next choice (off, 1, 5, 10 minutes, then off again).
+    Q_INVOKABLE void cycleHeadsUp();
+    static QList<int> headsUpChoices() { return {0, 1, 5, 10}; }
+
     QUrl apiBase() const { return m_services.apiBase; }
     QString appVersion() const { return m_ownVersion; }
     /// The service base URL with `path` appended (e.g. "settings").
@@ -301,6 +311,7 @@ Q_SIGNALS:
     void forQueryChanged();
     void forWhoChanged();
     void forDurationChanged();
+    void headsUpMinutesChanged();
     void isTodayChanged();
     void todayChanged();
     void tomorrowMorningChanged();

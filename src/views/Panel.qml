@@ -497,6 +497,13 @@ Rectangle {
                                     }
                                 }
                                 MenuEntry {
+                                    // Cycles off, 1, 5, 10 minutes; the menu stays open to show the choice.
+                                    objectName: "headsUpItem"
+                                    text: root.store.headsUpMinutes === 0 ? "Heads-up: off"
+                                                                           : "Heads-up: " + root.store.headsUpMinutes + " min before"
+                                    onTriggered: root.store.cycleHeadsUp()
+                                }
+                                MenuEntry {
                                     objectName: "disconnectItem"
                                     visible: root.store.hasToken
                                     text: "Disconnect"

@@ -37,6 +37,22 @@ private:
         return result;
     }
 
+    // status() blocks as well; returns the result and the line it got.
+    static std::pair<Result, QByteArray> statusFromThread(const SingleInstance &client)
+    {
+        std::atomic<bool> done = false;
+        Result result = Result::Failed;
+        QByteArray line;
+        std::thread worker([&] {
+            result = client.status(false, [&line](const QByteArray &got) { line = got; });
+            done = true;
+        });
+        while (!done)
+            QTest::qWait(5);
+        worker.join();
+        return {result, line};
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -123,6 +139,38 @@ private Q_SLOTS:
         QCOMPARE(int(forwardFromThread(second, {u"vesk://connect?token=vesk_x&state=0A"_qs})), result);
         QTest::qWait(50);
         QCOMPARE(received.count(), 0);
+        // The status line is not given to, or taken from, another user either.
+        primary.publishStatus("{}");
+        QCOMPARE(int(statusFromThread(second).first), result);
+    }
+
+    void statusAnswersAndFollows()
+    {
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QVERIFY(primary.listen());
+        primary.publishStatus(R"({"text":"in 5m"})");
+        SingleInstance client;
+        QCOMPARE(statusFromThread(client),
+                 std::make_pair(Result::Delivered, QByteArray(R"({"text":"in 5m"})")));
+
+        // A request in pieces is still one; a follower gets each change once and outlives the read time-out.
+        QLocalSocket follower;
+        follower.connectToServer(SingleInstance::socketPath());
+        QVERIFY(follower.waitForConnected(1000));
+        follower.write("vesk-bar fol");
+        QVERIFY(follower.waitForBytesWritten(1000));
+        QTest::qWait(50);
+        follower.write("low\n\n");
+        QTRY_COMPARE(follower.bytesAvailable(), qint64(17));
+        QCOMPARE(follower.readLine(), QByteArray("{\"text\":\"in 5m\"}\n"));
+        primary.publishStatus(R"({"text":"now"})");
+        primary.publishStatus(R"({"text":"now"})");
+        QTRY_VERIFY(follower.canReadLine());
+        QCOMPARE(follower.readAll(), QByteArray("{\"text\":\"now\"}\n"));
+        QTest::qWait(2300);
+        QCOMPARE(follower.state(), QLocalSocket::ConnectedState);
+        QVERIFY(follower.readAll().isEmpty());
     }
 
     void badInputIsDropped_data()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Two real vesk-bar processes: the second hands a sign-in callback URL to the first and ends with
-# status 0; the first accepts it (token file written, pending state removed). The service address
-# is a closed local port, so nothing leaves the machine.
+# status 0; the first accepts it (token file written, pending state removed). `--status` reads the
+# running instance's title (once, as JSON, and following changes) and fails when none runs. The
+# service is a small local server whose feed has one meeting five minutes ahead, so nothing
+# leaves the machine.
 set -euo pipefail
 app=$1
 
@@ -15,7 +17,29 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; [ -f "$work/first.log" ] && cat "$work/first.log" >&2; exit 1; }
 
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+cat > "$work/feed.py" <<'PY'
+import datetime, http.server, json, sys
+class Feed(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        if not self.path.startswith("/api/today"):
+            self.send_response(404); self.send_header("Content-Length", "0"); self.end_headers(); return
+        start = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0) + datetime.timedelta(minutes=5)
+        end = start + datetime.timedelta(minutes=30)
+        body = json.dumps({"date": start.date().isoformat(), "meetings": [{
+            "id": "m1", "title": "Intro with Acme", "startsAt": start.isoformat(), "endsAt": end.isoformat(),
+            "room": "zoom", "status": "confirmed", "riskLevel": "low", "riskScore": 1, "watched": False,
+            "people": [{"name": "Ada", "email": "ada@acme.example", "rsvp": "accepted"}]}]}).encode()
+        self.send_response(200); self.send_header("Content-Type", "application/json")
+        self.send_header("Content-Length", str(len(body))); self.end_headers(); self.wfile.write(body)
+    def log_message(self, *args): pass
+server = http.server.HTTPServer(("127.0.0.1", 0), Feed)
+print(server.server_address[1], flush=True)
+server.serve_forever()
+PY
+/usr/bin/python3 "$work/feed.py" > "$work/port" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+port=$(cat "$work/port")
 mkdir -p "$work/run" "$work/data" "$work/config/Vesk"
 chmod 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
@@ -24,6 +48,11 @@ export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
 state=0A1B2C3D4E5F60718293A4B5C6D7E8F9ABCDEF01
 printf '[General]\ndidSetLoginDefault=true\npendingConnectState=%s\n' "$state" > "$work/config/Vesk/Vesk.conf"
 
+# No instance: --status fails with a clear message and does not start one.
+if "$app" --status > "$work/out" 2> "$work/err"; then fail "--status without an instance exited 0"; fi
+grep -q "not running" "$work/err" || fail "--status without an instance said '$(cat "$work/err")'"
+[ ! -e "$work/run/vesk-bar/instance.sock" ] || fail "--status started an instance"
+
 "$app" > "$work/first.log" 2>&1 &
 pids+=($!)
 first=$!
@@ -31,6 +60,13 @@ sock=$work/run/vesk-bar/instance.sock
 for _ in $(seq 100); do [ -S "$sock" ] && break; sleep 0.1; done
 [ -S "$sock" ] || fail "the first instance never listened"
 [ "$(stat -c %a "$work/run/vesk-bar")" = 700 ] || fail "socket folder is not 0700"
+
+# Signed out: no title, class "signed-out".
+json=$("$app" --status --json) || fail "--status --json exited $?"
+[ "$json" = '{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}' ] || fail "signed-out status is '$json'"
+"$app" --status --follow --json > "$work/follow" 2> "$work/follow.err" &
+follower=$!
+pids+=($follower)
 
 # An ignored URL: wrong state. The second process still ends with 0, and nothing changes.
 "$app" "vesk://connect?token=vesk_wrong&state=FFFF" || fail "second launch (ignored URL) exited $?"
@@ -44,7 +80,26 @@ for _ in $(seq 100); do [ -f "$token" ] && break; sleep 0.1; done
 [ "$(stat -c %a "$token")" = 600 ] || fail "token file is not 0600"
 if grep -q pendingConnectState "$work/config/Vesk/Vesk.conf"; then fail "pending state kept"; fi
 
+# Signed in, the feed loads: the follower gets the new title at once, and --status gives the same.
+for _ in $(seq 100); do grep -q '"class":"soon"' "$work/follow" && break; sleep 0.1; done
+last=$(tail -n 1 "$work/follow")
+echo "$last" | grep -Eq '^\{"class":"soon","text":"in (4|5)m","tooltip":"Next: Intro with Acme, [^"]+"\}$' ||
+    fail "followed status is '$last' after: $(cat "$work/follow")"
+[ "$(head -n 1 "$work/follow")" = '{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}' ] ||
+    fail "the follower's first line is '$(head -n 1 "$work/follow")'"
+[ "$("$app" --status --json)" = "$last" ] || fail "--status --json differs from the followed line"
+plain=$("$app" --status) || fail "--status exited $?"
+echo "$plain" | grep -Eq '^in (4|5)m · Next: Intro with Acme, ' || fail "plain status is '$plain'"
+
 # A third launch with a command also reaches the first, which keeps running.
 "$app" --toggle || fail "third launch exited $?"
 kill -0 "$first" || fail "the first instance died"
+
+# The instance ends: the follower ends too, with a non-zero code.
+kill "$first"
+wait "$first" || true
+rc=0
+wait "$follower" || rc=$?
+[ "$rc" -ne 0 ] || fail "the follower exited 0 after the instance ended"
+grep -q "ended" "$work/follow.err" || fail "the follower said '$(cat "$work/follow.err")'"
 echo "PASS"

@@ -29,7 +29,7 @@ Item {
             click(child(panel, "menuButton"))
             const menu = child(panel, "footerMenu")
             tryVerify(() => menu.opened)
-            const texts = ["loginItem", "disconnectItem", "quitItem"].map(n => child(panel, n))
+            const texts = ["loginItem", "headsUpItem", "disconnectItem", "quitItem"].map(n => child(panel, n))
                 .filter(item => item.visible).map(item => item.text)
             menu.close()
             tryVerify(() => !menu.visible)
@@ -42,7 +42,7 @@ Item {
                                 "availabilityBar", "meetingList", "tokenField"])
                 compare(child(panel, name).visible, false, name)
             verify(child(panel, "signIn").visible)
-            compare(menuTexts(panel), ["Open at login", "Quit Vesk"])
+            compare(menuTexts(panel), ["Open at login", "Heads-up: 1 min before", "Quit Vesk"])
 
             // "Connect" follows the typed text untrimmed; Return in the field sends nothing.
             click(child(panel, "tokenDisclosure"))
@@ -86,7 +86,22 @@ Item {
             compare(label.text, "Today")
             compare(child(panel, "todayButton").visible, false)
             compare(child(panel, "updateButton").visible, false)
-            compare(menuTexts(panel), ["Open at login", "Disconnect", "Quit Vesk"])
+            compare(menuTexts(panel), ["Open at login", "Heads-up: 1 min before", "Disconnect", "Quit Vesk"])
+
+            // The heads-up entry steps through 5 and 10 minutes, off and back, and keeps the menu open.
+            const menu = child(panel, "footerMenu")
+            const headsUp = child(panel, "headsUpItem")
+            click(child(panel, "menuButton"))
+            tryVerify(() => menu.opened)
+            for (const expected of ["Heads-up: 5 min before", "Heads-up: 10 min before", "Heads-up: off",
+                                    "Heads-up: 1 min before"]) {
+                click(headsUp)
+                compare(headsUp.text, expected)
+            }
+            verify(menu.opened)
+            compare(fixture.store.headsUpMinutes, 1)
+            menu.close()
+            tryVerify(() => !menu.visible)
 
             fixture.hold("GET", "/api/today")
             click(child(panel, "nextDayButton"))
