@@ -174,6 +174,11 @@ Item {
             tryVerify(() => fixture.requestCount("/api/app/meetings/b/no_show") === 1, 3000,
                       "the shown button sends its mark")
             compare(fixture.requestCount("/api/app/meetings/a/no_show"), 0)
+
+            // The same for the panel's text buttons: no update offered, no "Update to" to press.
+            compare(fixture.pressAccessible(panel, "Refresh"), 1)
+            compare(fixture.pressAccessible(panel, "Update to "), 0)
+            compare(fixture.opened(), [])
         }
 
         function test_draftCard() {
