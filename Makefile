@@ -54,7 +54,7 @@ readme-screenshot: configure
 screenshots: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS) --target vesk-screenshots
 	@rm -rf $(BUILD_DIR)/screenshots
-	@$(BUILD_DIR)/tests/views/screenshots/vesk-screenshots $(BUILD_DIR)/screenshots
+	@$(BUILD_DIR)/tools/screenshots/vesk-screenshots $(BUILD_DIR)/screenshots
 
 # Installs a release build: `make install` for the system (PREFIX, default /usr/local, needs root),
 # `make install-user` into ~/.local, registered as the handler of vesk:// links.

@@ -1,5 +1,7 @@
 #include "platform/autostart.h"
 
+#include "platform/localfile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -138,16 +140,15 @@ LoginItem::Status XdgAutostart::status() const
     const QString path = filePath();
     if (path.isEmpty())
         return Status::NotFound;
-    QFile file(path);
-    if (!file.exists())
-        return Status::NotRegistered;
-    if (!file.open(QIODevice::ReadOnly))
-        return Status::NotFound;
+    // Read as a small regular file only: a FIFO or a link to a device in its place says nothing.
+    const LocalFile::Result read = LocalFile::read(path, kMaxEntryBytes);
+    if (!read.bytes)
+        return read.refusal == LocalFile::Refusal::Missing ? Status::NotRegistered : Status::NotFound;
 
     bool inMainGroup = false;
     bool sawMainGroup = false;
     bool disabled = false;
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = read.bytes->split('\n');
     for (const QByteArray &raw : lines) {
         const QByteArray line = raw.trimmed();
         if (line.isEmpty() || line.startsWith('#'))

@@ -10,6 +10,9 @@
 class XdgAutostart : public LoginItem
 {
 public:
+    /// An entry larger than this is not read (its status is unknown).
+    static constexpr qint64 kMaxEntryBytes = 64 * 1024;
+
     /// `filePath` overrides the entry's location; empty means the user's autostart folder.
     explicit XdgAutostart(QString filePath = {});
 

@@ -14,7 +14,7 @@ struct HttpRequest
     QUrl url;
     QList<std::pair<QByteArray, QByteArray>> headers;
     QByteArray body;
-    /// Idle time-out; zero leaves the client's default.
+    /// Idle time-out; zero leaves the client's default (60 s).
     std::chrono::milliseconds timeout{0};
     /// Always load from the network, never from a local cache.
     bool bypassCache = false;
@@ -30,6 +30,7 @@ struct HttpReply
 };
 
 /// The one way the program talks HTTP. Never throws; every failure is a reply that was not delivered.
+/// A request never follows a redirect to another origin, and a request with a body is sent at most once.
 class Http
 {
 public:

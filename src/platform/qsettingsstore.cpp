@@ -1,7 +1,12 @@
 #include "platform/qsettingsstore.h"
 
+#include "platform/localfile.h"
+
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <cstdio>
 
 namespace {
 
@@ -14,10 +19,24 @@ QString settingsFile()
            QStringLiteral("/Vesk/Vesk.conf");
 }
 
+// QSettings reads its file whole and would wait forever on a FIFO. Anything at the path that is not
+// a small regular file (a FIFO, a link to a device, gigabytes) holds no settings of ours: it is moved
+// aside, so the settings start empty and the next write makes a proper file.
+QString usableSettingsFile()
+{
+    const QString path = settingsFile();
+    if (LocalFile::check(path, QSettingsStore::kMaxFileBytes)) {
+        const QString aside = path + QStringLiteral(".unusable");
+        QFile::remove(aside);
+        std::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData());
+    }
+    return path;
+}
+
 } // namespace
 
 QSettingsStore::QSettingsStore()
-    : m_settings(std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat))
+    : m_settings(std::make_unique<QSettings>(usableSettingsFile(), QSettings::IniFormat))
 {}
 
 QSettingsStore::~QSettingsStore() = default;

@@ -11,6 +11,9 @@ class QSettings;
 class QSettingsStore : public Settings
 {
 public:
+    /// A settings file larger than this is not read.
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
+
     QSettingsStore();
     ~QSettingsStore() override;
 

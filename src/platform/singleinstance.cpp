@@ -1,9 +1,10 @@
 #include "platform/singleinstance.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
-#include <QLocalServer>
 #include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <QVariant>
@@ -105,10 +106,9 @@ SingleInstance::SingleInstance(QObject *parent)
 
 SingleInstance::~SingleInstance()
 {
-    if (m_server) {
-        const QString path = m_server->fullServerName();
-        m_server->close();
-        QFile::remove(path);
+    if (m_listenFd >= 0) {
+        closeListener();
+        QFile::remove(socketPath());
     }
     if (m_lockFd >= 0)
         ::close(m_lockFd);
@@ -166,7 +166,7 @@ SingleInstance::ForwardResult SingleInstance::forward(const QStringList &argumen
     }
     message += '\n';
     if (message.size() > MaxMessage)
-        return ForwardResult::Failed;
+        return ForwardResult::TooLong;
 
     const QDeadlineTimer deadline(timeoutMs);
     int fd = -1;
@@ -207,28 +207,109 @@ bool SingleInstance::listen()
 {
     if (m_role != Role::Primary)
         return false;
-    if (m_server)
-        return m_server->isListening();
+    m_wanted = true;
+    if (m_listenFd >= 0)
+        return true;
+    if (openListener())
+        return true;
+    retryLater();
+    return false;
+}
+
+bool SingleInstance::openListener()
+{
     const QString path = socketPath();
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(path); // a socket file left by an instance that was killed
-    if (!m_server->listen(path))
+    const QByteArray native = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (native.isEmpty() || size_t(native.size()) >= sizeof(address.sun_path))
         return false;
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+
+    // The folder is ours alone (claim() made sure): anything at the socket's place is a leftover of
+    // an instance that was killed, or something put there to keep the socket out.
+    struct stat st;
+    if (::lstat(native.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            QDir(path).removeRecursively();
+        else
+            ::unlink(native.constData());
+    }
+
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 ||
+        ::chmod(native.constData(), 0600) != 0 || ::listen(fd, 16) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_listenFd = fd;
+    m_notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SingleInstance::accept);
     return true;
+}
+
+void SingleInstance::closeListener()
+{
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_listenFd >= 0)
+        ::close(m_listenFd);
+    m_listenFd = -1;
+}
+
+void SingleInstance::retryLater()
+{
+    if (m_retryPending)
+        return;
+    m_retryPending = true;
+    QTimer::singleShot(RetryMs, this, [this] {
+        m_retryPending = false;
+        if (!m_wanted)
+            return;
+        if (m_listenFd < 0) {
+            if (!openListener())
+                retryLater();
+            return;
+        }
+        // Accepting was paused: the callers still wait in the queue.
+        m_notifier->setEnabled(true);
+        accept();
+    });
 }
 
 void SingleInstance::accept()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        if (peerUid(int(socket->socketDescriptor())) != long(m_expectedUid)) {
-            socket->abort();
-            socket->deleteLater();
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == EINTR || error == ECONNABORTED)
+                continue;
+            if (error == EAGAIN || error == EWOULDBLOCK)
+                return;
+            if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM) {
+                // Out of resources for now: pause, leaving the callers queued, and try again.
+                m_notifier->setEnabled(false);
+            } else {
+                // The socket itself broke: open a new one.
+                closeListener();
+            }
+            retryLater();
+            return;
+        }
+        if (peerUid(fd) != long(m_expectedUid)) {
+            ::close(fd);
             continue;
         }
+        auto *socket = new QLocalSocket(this);
+        if (!socket->setSocketDescriptor(fd)) {
+            ::close(fd);
+            delete socket;
+            continue;
+        }
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // A peer that never finishes its message is cut off.
         QTimer::singleShot(ReadTimeoutMs, socket, [this, socket] {
             if (!m_followers.contains(socket))

@@ -7,8 +7,8 @@
 #include <functional>
 #include <sys/types.h>
 
-class QLocalServer;
 class QLocalSocket;
+class QSocketNotifier;
 
 /// One running Vesk Bar per user. The first process holds a lock in a private folder of the
 /// user's runtime directory ($XDG_RUNTIME_DIR/vesk-bar, mode 0700) and listens on a socket there;
@@ -31,7 +31,8 @@ public:
         Delivered,
         NoInstance,
         Refused,
-        Failed
+        Failed,
+        TooLong, ///< the arguments exceed MaxMessage; nothing was sent
     };
 
     explicit SingleInstance(QObject *parent = nullptr);
@@ -50,8 +51,15 @@ public:
     /// retried until the time is up.
     ForwardResult forward(const QStringList &arguments, int timeoutMs = 3000) const;
 
-    /// Starts accepting forwarded arguments (after claim() returned Primary).
+    /// Starts accepting forwarded arguments (after claim() returned Primary). Whatever sits at the
+    /// socket's place in the private folder is replaced. When the socket cannot be opened now (no
+    /// file descriptors left, say), false, and it is tried again every `RetryMs` until it opens;
+    /// the same when accepting a connection fails for want of resources.
     bool listen();
+    /// Whether the socket is open and accepting.
+    bool isListening() const { return m_listenFd >= 0; }
+
+    static constexpr int RetryMs = 1000;
 
     /// The running instance's status line (one line of JSON, no line break), answered to status
     /// requests; a change goes out at once to every client that follows it.
@@ -73,6 +81,9 @@ Q_SIGNALS:
     void received(const QStringList &arguments);
 
 private:
+    bool openListener();
+    void closeListener();
+    void retryLater();
     void accept();
     void readFrom(QLocalSocket *socket);
     /// Answers a status request; true when `buffer` was one (or may still become one).
@@ -81,7 +92,10 @@ private:
     uid_t m_expectedUid;
     Role m_role = Role::Unavailable;
     int m_lockFd = -1;
-    QLocalServer *m_server = nullptr;
+    bool m_wanted = false;
+    bool m_retryPending = false;
+    int m_listenFd = -1;
+    QSocketNotifier *m_notifier = nullptr;
     QByteArray m_status;
     QList<QLocalSocket *> m_followers;
 };

@@ -5,6 +5,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QTimer>
 
 namespace {
 
@@ -213,11 +214,18 @@ StatusNotifierItem::StatusNotifierItem(QObject *parent)
 
 StatusNotifierItem::~StatusNotifierItem()
 {
-    if (m_started) {
-        m_connection.unregisterObject(ItemPath.toString());
-        m_connection.unregisterObject(MenuPath.toString());
-        QDBusConnection::disconnectFromBus(m_connection.name());
-    }
+    if (m_started)
+        dropConnection();
+}
+
+void StatusNotifierItem::dropConnection()
+{
+    delete m_watcher;
+    m_watcher = nullptr;
+    m_connection.unregisterObject(ItemPath.toString());
+    m_connection.unregisterObject(MenuPath.toString());
+    QDBusConnection::disconnectFromBus(m_connection.name());
+    m_connection = QDBusConnection(QStringLiteral("none"));
 }
 
 bool StatusNotifierItem::watcherPresent()
@@ -235,22 +243,33 @@ bool StatusNotifierItem::start()
 {
     if (m_started)
         return true;
-    static int s_count = 0;
-    // A connection of our own, so the item's unique name belongs to the item alone.
-    m_connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                 QStringLiteral("vesk-bar-sni-%1").arg(++s_count));
-    if (!m_connection.isConnected())
-        return false;
-    registerSniTypes();
-
     m_itemObject = new QObject(this);
     m_itemAdaptor = new SniItemAdaptor(m_itemObject, *this);
     m_menuObject = new QObject(this);
     m_menuAdaptor = new DBusMenuAdaptor(m_menuObject, *this);
-    if (!m_connection.registerObject(ItemPath.toString(), m_itemObject, QDBusConnection::ExportAdaptors) ||
-        !m_connection.registerObject(MenuPath.toString(), m_menuObject, QDBusConnection::ExportAdaptors))
+    registerSniTypes();
+    if (!connectAndExport())
         return false;
     m_started = true;
+    return true;
+}
+
+bool StatusNotifierItem::connectAndExport()
+{
+    static int s_count = 0;
+    // A connection of our own, so the item's unique name belongs to the item alone.
+    m_connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                 QStringLiteral("vesk-bar-sni-%1").arg(++s_count));
+    if (!m_connection.isConnected() ||
+        !m_connection.registerObject(ItemPath.toString(), m_itemObject, QDBusConnection::ExportAdaptors) ||
+        !m_connection.registerObject(MenuPath.toString(), m_menuObject, QDBusConnection::ExportAdaptors)) {
+        dropConnection();
+        return false;
+    }
+    // The bus reports its own end to every connection; the item then connects to the next one.
+    m_connection.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                         QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                         SLOT(onBusDisconnected()));
 
     // The watcher restarts with the desktop shell; the item must then register again.
     m_watcher = new QDBusServiceWatcher(WatcherService.toString(), m_connection,
@@ -266,6 +285,19 @@ bool StatusNotifierItem::start()
             });
     registerWithWatcher();
     return true;
+}
+
+void StatusNotifierItem::onBusDisconnected()
+{
+    if (m_registered) {
+        m_registered = false;
+        Q_EMIT unregistered();
+    }
+    dropConnection();
+    QTimer::singleShot(ReconnectMs, this, [this] {
+        if (!connectAndExport())
+            onBusDisconnected();
+    });
 }
 
 void StatusNotifierItem::registerWithWatcher()

@@ -128,7 +128,8 @@ private:
 /// Our status item for desktops that host StatusNotifierItems (KDE, GNOME with the AppIndicator
 /// extension, XFCE, waybar, Budgie, Cinnamon): the mark, the title as a label beside it where the
 /// host shows labels, and as title and tool tip where it does not. It registers with the watcher
-/// on its own bus connection and registers again whenever the watcher comes back.
+/// on its own bus connection and registers again whenever the watcher comes back; when the session
+/// bus itself goes away, it connects again (every `ReconnectMs`) and registers with the new bus.
 class StatusNotifierItem : public QObject
 {
     Q_OBJECT
@@ -138,6 +139,7 @@ public:
     static constexpr QStringView WatcherPath = u"/StatusNotifierWatcher";
     static constexpr QStringView ItemPath = u"/StatusNotifierItem";
     static constexpr QStringView MenuPath = u"/MenuBar";
+    static constexpr int ReconnectMs = 1000;
 
     explicit StatusNotifierItem(QObject *parent = nullptr);
     ~StatusNotifierItem() override;
@@ -180,7 +182,12 @@ Q_SIGNALS:
     /// The watcher went away (or turned the item down): the item is not on screen.
     void unregistered();
 
+private Q_SLOTS:
+    void onBusDisconnected();
+
 private:
+    bool connectAndExport();
+    void dropConnection();
     void registerWithWatcher();
 
     QDBusConnection m_connection;

@@ -1,5 +1,7 @@
 #include "service/tokenstore.h"
 
+#include "platform/localfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -11,9 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Not loaded (empty), loaded without a token (holds nullopt), or loaded with a token.
-std::optional<std::optional<QString>> s_cache;
 
 // Creates every missing folder of `path` with mode 0700; existing folders are not touched.
 void makePrivateFolders(const QString &path)
@@ -55,31 +54,44 @@ QString TokenStore::file()
     return folder + QStringLiteral("/token");
 }
 
+bool TokenStore::isUsable(const QString &token)
+{
+    if (token.isEmpty())
+        return false;
+    for (QChar c : token) {
+        if (c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
 std::optional<QString> TokenStore::load()
 {
-    if (s_cache)
-        return *s_cache;
+    if (m_cache)
+        return *m_cache;
 
     std::optional<QString> token;
     const QString path = file();
-    QFile f(path);
-    if (!path.isEmpty() && f.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = f.readAll();
+    const LocalFile::Result read =
+        path.isEmpty() ? LocalFile::Result{} : LocalFile::read(path, kMaxFileBytes);
+    if (read.bytes) {
         auto decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = decoder(bytes);
+        const QString text = decoder(*read.bytes);
         if (!decoder.hasError()) {
             const QString trimmed = text.trimmed();
-            if (!trimmed.isEmpty())
+            if (isUsable(trimmed))
                 token = trimmed;
         }
     }
-    s_cache = token;
+    m_cache = token;
     return token;
 }
 
 bool TokenStore::save(const std::optional<QString> &token)
 {
-    s_cache.reset();
+    m_cache.reset();
+    if (token && !token->isEmpty() && !isUsable(*token))
+        return false;
     const QString path = file();
     if (path.isEmpty())
         return false;

@@ -6,9 +6,10 @@
 
 #include <QJsonDocument>
 
-VeskApi::VeskApi(Http &http, QUrl base)
+VeskApi::VeskApi(Http &http, QUrl base, TokenStore &tokens)
     : m_http(http)
     , m_base(std::move(base))
+    , m_tokens(tokens)
 {}
 
 QUrl VeskApi::url(const QString &path) const
@@ -29,7 +30,7 @@ QCoro::Task<VeskApi::AuthorizedReply> VeskApi::authorized(QByteArray method, QUr
                                                           std::optional<QByteArray> jsonBody,
                                                           std::chrono::milliseconds timeout)
 {
-    const std::optional<QString> token = TokenStore::load();
+    const std::optional<QString> token = m_tokens.load();
     if (!token)
         co_return std::nullopt;
     if (!url.isValid())
@@ -50,7 +51,7 @@ QCoro::Task<VeskApi::AuthorizedReply> VeskApi::authorized(QByteArray method, QUr
 
 QCoro::Task<VeskApi::FeedResult> VeskApi::fetch(std::optional<QString> query)
 {
-    const std::optional<QString> token = TokenStore::load();
+    const std::optional<QString> token = m_tokens.load();
     if (!token)
         co_return FeedResult{FeedOutcome::NoToken, {}};
 
@@ -70,7 +71,7 @@ QCoro::Task<VeskApi::FeedResult> VeskApi::fetch(std::optional<QString> query)
     if (reply.status == 401)
         co_return FeedResult{FeedOutcome::TokenRejected, {}};
     FeedDecodeResult decoded = decodeFeed(reply.body);
-    if (!decoded.feed)
+    if (!decoded.feed || decoded.feed->meetings.size() > kMaxMeetingsPerDay)
         co_return FeedResult{FeedOutcome::Unreachable, {}};
     co_return FeedResult{FeedOutcome::Loaded, std::move(decoded.feed->meetings)};
 }

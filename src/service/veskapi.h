@@ -14,6 +14,8 @@
 
 /// The request convention towards the service: base URL + path, bearer token, JSON bodies,
 /// time-outs, and how replies turn into results. Stateless apart from its settings.
+class TokenStore;
+
 class VeskApi
 {
 public:
@@ -40,10 +42,15 @@ public:
         QList<Meeting> meetings;
     };
 
+    /// More meetings in one day's feed than any real calendar holds: such a feed is refused like a
+    /// broken one, before the panel builds a row for each.
+    static constexpr qsizetype kMaxMeetingsPerDay = 500;
+
     /// A reply to an authorised request; nothing when no token was stored and nothing was sent.
     using AuthorizedReply = std::optional<HttpReply>;
 
-    VeskApi(Http &http, QUrl base);
+    /// `tokens` supplies the bearer token of every authorised request.
+    VeskApi(Http &http, QUrl base, TokenStore &tokens);
 
     const QUrl &base() const { return m_base; }
     void setTimeouts(Timeouts timeouts) { m_timeouts = timeouts; }
@@ -70,5 +77,6 @@ public:
 private:
     Http &m_http;
     QUrl m_base;
+    TokenStore &m_tokens;
     Timeouts m_timeouts;
 };

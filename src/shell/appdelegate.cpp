@@ -8,24 +8,11 @@
 
 #include <QTimer>
 
-namespace {
-
-// A token goes into a request header; control characters (a decoded %0A, say) have no place there.
-bool hasControlCharacters(const QString &text)
-{
-    for (QChar c : text) {
-        if (c.category() == QChar::Other_Control)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-AppDelegate::AppDelegate(Settings &settings, Sounds &sounds, QObject *parent)
+AppDelegate::AppDelegate(Settings &settings, Sounds &sounds, TokenStore &tokens, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_sounds(sounds)
+    , m_tokens(tokens)
 {}
 
 void AppDelegate::openUrls(const QStringList &urls)
@@ -40,7 +27,8 @@ bool AppDelegate::openUrl(const QString &raw)
     if (!callback)
         return false;
     const std::optional<QString> &token = callback->token;
-    if (!token || !token->startsWith(u"vesk_") || hasControlCharacters(*token))
+    // A token goes into a request header: one with control characters (a decoded %0A, say) is refused.
+    if (!token || !token->startsWith(u"vesk_") || !TokenStore::isUsable(*token))
         return false;
     // An empty state never matches: an empty stored value would otherwise accept any "state=".
     const std::optional<QString> &state = callback->state;
@@ -51,7 +39,7 @@ bool AppDelegate::openUrl(const QString &raw)
         return false;
 
     m_settings.remove(PendingStateKey.toString());
-    const bool saved = TokenStore::save(*token);
+    const bool saved = m_tokens.save(*token);
     Q_EMIT AppEvents::instance().veskConnected();
     // The sound confirms a completed sign-in; a token that could not be written completes nothing.
     if (saved)

@@ -7,6 +7,7 @@
 
 class Settings;
 class Sounds;
+class TokenStore;
 
 /// Receives the URLs opened with the application (the browser sign-in callback) and accepts the
 /// ones that complete a sign-in started on this computer. Main thread only.
@@ -15,7 +16,7 @@ class AppDelegate : public QObject
     Q_OBJECT
 
 public:
-    AppDelegate(Settings &settings, Sounds &sounds, QObject *parent = nullptr);
+    AppDelegate(Settings &settings, Sounds &sounds, TokenStore &tokens, QObject *parent = nullptr);
 
     /// Runs the callback acceptance for every URL, in list order.
     void openUrls(const QStringList &urls);
@@ -35,5 +36,6 @@ Q_SIGNALS:
 private:
     Settings &m_settings;
     Sounds &m_sounds;
+    TokenStore &m_tokens;
     std::chrono::milliseconds m_toggleDelay{300};
 };

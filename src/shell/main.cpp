@@ -48,6 +48,10 @@ int main(int argc, char *argv[])
         const SingleInstance::ForwardResult result = instance.forward(forwarded);
         if (result == SingleInstance::ForwardResult::Delivered)
             return 0;
+        if (result == SingleInstance::ForwardResult::TooLong) {
+            std::fprintf(stderr, "vesk-bar: the arguments are too long to hand to the running Vesk Bar.\n");
+            return 1;
+        }
         if (result != SingleInstance::ForwardResult::NoInstance) {
             std::fprintf(stderr, "vesk-bar: the running Vesk Bar did not answer.\n");
             return 1;

@@ -49,6 +49,7 @@ int runStatusCommand(const CommandLine &commandLine)
         std::fprintf(stderr, "vesk-bar: the instance socket belongs to another user.\n");
         return 1;
     case SingleInstance::ForwardResult::Failed:
+    case SingleInstance::ForwardResult::TooLong: // a status request is never too long
         break;
     }
     std::fprintf(stderr, "vesk-bar: the running Vesk Bar did not answer.\n");

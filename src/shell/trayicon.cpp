@@ -2,6 +2,7 @@
 
 #include "platform/statusnotifieritem.h"
 #include "views/ghostimage.h"
+#include "views/palette.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -15,16 +16,15 @@
 
 namespace {
 
-// The brand violet reads on light and dark panels alike; GNOME recolours the themed symbolic
-// icon, which it prefers when installed.
-const QColor MarkColor(0x8F, 0x7B, 0xFF);
+// The mark is drawn in the brand violet (Pal::violet), which reads on light and dark panels
+// alike; GNOME recolours the themed symbolic icon, which it prefers when installed.
 constexpr int PixmapSizes[] = {16, 22, 24, 32, 48, 64};
 
 QIcon markIcon()
 {
     QIcon icon;
     for (int size : PixmapSizes) {
-        QImage image = ghostImage(size, 1.0, MarkColor);
+        QImage image = ghostImage(size, 1.0, Pal::violet);
         QImage square(size, size, QImage::Format_ARGB32_Premultiplied);
         square.fill(Qt::transparent);
         image.setDevicePixelRatio(1.0);
@@ -40,7 +40,7 @@ SniPixmaps markPixmaps()
 {
     SniPixmaps out;
     for (int size : PixmapSizes)
-        out.append(toSniPixmap(ghostImage(size, 1.0, MarkColor)));
+        out.append(toSniPixmap(ghostImage(size, 1.0, Pal::violet)));
     return out;
 }
 

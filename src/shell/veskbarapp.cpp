@@ -16,6 +16,8 @@
 #include <QJsonDocument>
 #include <QPointer>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // Nothing can place a window on a Wayland session: the panel is an ordinary window there.
@@ -48,7 +50,7 @@ void VeskBarApp::start()
 {
     if (m_store)
         return;
-    m_delegate = std::make_unique<AppDelegate>(m_settings, m_sounds);
+    m_delegate = std::make_unique<AppDelegate>(m_settings, m_sounds, m_tokens);
     connect(m_delegate.get(), &AppDelegate::toggleRequested, this, &VeskBarApp::toggleVeskPanel);
 
     HotKeys &keys = HotKeys::shared();
@@ -60,7 +62,9 @@ void VeskBarApp::start()
 
     m_store =
         std::make_unique<Store>(Services{m_http, m_clock, m_settings, m_loginItem, m_urlOpener, m_clipboard,
-                                         m_sounds, Endpoints::apiBase(), Endpoints::webUrl()});
+                                         m_sounds, m_tokens, Endpoints::apiBase(), Endpoints::webUrl()});
+    // The panel names the copy key only when the desktop let us bind it.
+    m_store->setCopyShortcut(keys.isRegistered(HotKeys::Copy) ? u"Ctrl+Alt+A"_s : QString());
 
     m_tray = std::make_unique<TrayIcon>();
     m_tray->setTitle(m_store->menuTitle());

@@ -8,6 +8,7 @@
 #include "platform/qnamhttp.h"
 #include "platform/qsettingsstore.h"
 #include "platform/qtclipboard.h"
+#include "service/tokenstore.h"
 #include "shell/commandline.h"
 
 #include <QObject>
@@ -70,6 +71,7 @@ private:
     DesktopUrlOpener m_urlOpener;
     QtClipboard m_clipboard;
     CanberraSounds m_sounds;
+    TokenStore m_tokens;
     DesktopNotifications m_notifications{QDBusConnection::sessionBus()};
 
     std::unique_ptr<AppDelegate> m_delegate;

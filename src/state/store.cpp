@@ -31,12 +31,12 @@ QDate localDate(const QDateTime &instant)
 Store::Store(Services services, QObject *parent)
     : QObject(parent)
     , m_services(services)
-    , m_api(services.http, services.apiBase)
+    , m_api(services.http, services.apiBase, services.tokens)
 {
     const QDateTime created = m_services.clock.now();
     m_now = created;
     m_day = localDate(created).startOfDay();
-    m_hasToken = TokenStore::load().has_value();
+    m_hasToken = m_services.tokens.load().has_value();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
 
     m_announced = derived();
@@ -230,7 +230,7 @@ QCoro::Task<> Store::tickTask()
 
 QCoro::Task<> Store::connectedTask()
 {
-    setHasToken(TokenStore::load().has_value());
+    setHasToken(m_services.tokens.load().has_value());
     co_await refreshTask();
 }
 

@@ -25,6 +25,7 @@ class Http;
 class LoginItem;
 class Settings;
 class Sounds;
+class TokenStore;
 class UrlOpener;
 
 /// The adapters the Store works through; all outlive it.
@@ -37,6 +38,7 @@ struct Services
     UrlOpener &urlOpener;
     Clipboard &clipboard;
     Sounds &sounds;
+    TokenStore &tokens;
     QUrl apiBase;
     QUrl webUrl;
 };
@@ -105,6 +107,8 @@ class Store : public QObject
     Q_PROPERTY(PersonHit forWho READ forWhoValue NOTIFY forWhoChanged)
     /// Meeting length in minutes for availability.
     Q_PROPERTY(int forDuration READ forDuration WRITE setForDuration NOTIFY forDurationChanged)
+    /// The copy hot key as this desktop names it ("Ctrl+Alt+A") while it is bound; empty otherwise.
+    Q_PROPERTY(QString copyShortcut READ copyShortcut WRITE setCopyShortcut NOTIFY copyShortcutChanged)
     /// Minutes before a meeting's start that its heads-up notification comes; 0 when off.
     Q_PROPERTY(int headsUpMinutes READ headsUpMinutes NOTIFY headsUpMinutesChanged)
 
@@ -177,6 +181,8 @@ public:
     Meeting nextValue() const { return next().value_or(Meeting()); }
     QString menuTitle() const;
     std::optional<QString> forTypedEmail() const;
+    /// `text` with blanks and tabs trimmed when that is one whole mail address.
+    static std::optional<QString> mailAddressIn(const QString &text);
     QString forTypedEmailText() const { return forTypedEmail().value_or(QString()); }
 
     // View inputs.
@@ -184,6 +190,8 @@ public:
     void setForQuery(const QString &text);
     void setForDuration(int minutes);
     void setAvailPreview(const QString &text);
+    QString copyShortcut() const { return m_copyShortcut; }
+    void setCopyShortcut(const QString &keys);
     /// Chooses a recipient hit for availability.
     Q_INVOKABLE void setForWho(const PersonHit &hit);
     Q_INVOKABLE void clearForWho();
@@ -193,6 +201,9 @@ public:
     Q_INVOKABLE void setQaPersonName(int index, const QString &name);
     /// Sets a draft person's address; an empty text means no address.
     Q_INVOKABLE void setQaPersonEmail(int index, const QString &email);
+    /// The text being typed as a draft person's address: a complete mail address (blanks trimmed)
+    /// becomes the address at once, anything else leaves the person without one.
+    Q_INVOKABLE void typeQaPersonEmail(int index, const QString &text);
     /// Drops the shown quick-add draft.
     Q_INVOKABLE void clearQaDraft();
 
@@ -240,8 +251,11 @@ public:
     QString appVersion() const { return m_ownVersion; }
     /// The service base URL with `path` appended (e.g. "settings").
     Q_INVOKABLE QUrl serviceUrl(const QString &path) const;
-    /// Opens a web or mail address in the user's default application.
+    /// Opens a web or mail address in the user's default application; any other link (a file, a
+    /// share, another application's scheme) is not opened. See isOpenable().
     Q_INVOKABLE void openUrl(const QUrl &url);
+    /// https, mailto, and http towards this computer only.
+    static bool isOpenable(const QUrl &url);
     /// Replaces the clipboard with one plain text.
     Q_INVOKABLE void copyText(const QString &text);
     /// Copies open times for the shown quick-add draft's first person and its length; once that has
@@ -311,6 +325,7 @@ Q_SIGNALS:
     void forQueryChanged();
     void forWhoChanged();
     void forDurationChanged();
+    void copyShortcutChanged();
     void headsUpMinutesChanged();
     void isTodayChanged();
     void todayChanged();
@@ -394,6 +409,7 @@ private:
     QString m_forQuery;
     std::optional<PersonHit> m_forWho;
     int m_forDuration = 30;
+    QString m_copyShortcut;
 
     QDateTime m_lastUpdateCheck;
     QString m_ownVersion = QStringLiteral(VESK_BAR_VERSION);

@@ -75,14 +75,24 @@ void Store::clearForWho()
 
 std::optional<QString> Store::forTypedEmail() const
 {
+    return mailAddressIn(m_forQuery);
+}
+
+std::optional<QString> Store::mailAddressIn(const QString &text)
+{
     static const QRegularExpression address(u"^[^\\s@]+@[^\\s@]+\\.[^\\s@]{2,}$"_s,
                                             QRegularExpression::UseUnicodePropertiesOption);
-    const QString text = trimBlanks(m_forQuery);
-    const QRegularExpressionMatch match = address.match(text);
+    const QString trimmed = trimBlanks(text);
+    const QRegularExpressionMatch match = address.match(trimmed);
     // "$" also matches before a final line break; the address must be the whole text.
-    if (!match.hasMatch() || match.capturedLength(0) != text.size())
+    if (!match.hasMatch() || match.capturedLength(0) != trimmed.size())
         return std::nullopt;
-    return text;
+    return trimmed;
+}
+
+void Store::setCopyShortcut(const QString &keys)
+{
+    set(m_copyShortcut, keys, &Store::copyShortcutChanged);
 }
 
 void Store::copyAvailability(const QString &name, const QString &email, int duration)

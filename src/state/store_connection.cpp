@@ -16,14 +16,14 @@ const QString kDidSetLoginDefault = QStringLiteral("didSetLoginDefault");
 void Store::setToken(const QString &token)
 {
     const QString trimmed = token.trimmed();
-    TokenStore::save(trimmed.isEmpty() ? std::nullopt : std::optional<QString>(trimmed));
-    setHasToken(TokenStore::load().has_value());
+    m_services.tokens.save(trimmed.isEmpty() ? std::nullopt : std::optional<QString>(trimmed));
+    setHasToken(m_services.tokens.load().has_value());
     refresh();
 }
 
 void Store::signOut()
 {
-    TokenStore::save(std::nullopt);
+    m_services.tokens.save(std::nullopt);
     setHasToken(false);
     setMeetings({});
 }

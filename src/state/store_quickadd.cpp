@@ -69,6 +69,11 @@ void Store::setQaPersonEmail(int index, const QString &email)
     editQaPerson(index, &QAPerson::email, email);
 }
 
+void Store::typeQaPersonEmail(int index, const QString &text)
+{
+    setQaPersonEmail(index, mailAddressIn(text).value_or(QString()));
+}
+
 void Store::editQaPerson(int index, std::optional<QString> QAPerson::*field, const QString &text)
 {
     if (!m_qaDraft || index < 0 || index >= m_qaDraft->people.size())
@@ -102,7 +107,7 @@ QCoro::Task<> Store::quickDraftTask()
     QPointer<Store> self(this);
     // Sent trimmed; the field keeps what the user typed.
     const QString text = m_qaText.trimmed();
-    if (text.isEmpty() || !TokenStore::load())
+    if (text.isEmpty() || !m_services.tokens.load())
         co_return;
 
     set(m_qaBusy, true, &Store::qaBusyChanged);

@@ -71,33 +71,34 @@ Item {
             font.pointSize: Pal.pt(14)
             font.bold: true
 
-            contentItem: Item {
-                implicitHeight: label.implicitHeight
-                RowLayout {
-                    anchors.centerIn: parent
-                    spacing: 8
-                    Spinner {
-                        objectName: "copySpinner"
-                        visible: bar.store.availBusy
-                        color: Pal.ink
-                    }
-                    TintedIcon {
-                        objectName: "copyIcon"
-                        visible: !bar.store.availBusy
-                        implicitWidth: 15
-                        implicitHeight: 15
-                        name: bar.hasPreview ? "checkmark" : "calendar.badge.clock"
-                        color: Pal.ink
-                    }
-                    Text {
-                        id: label
-                        objectName: "copyLabel"
-                        text: copyButton.text
-                        font: copyButton.font
-                        color: Pal.ink
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                    }
+            // The label row, centred by a flexible space on each side; the text sets its height.
+            contentItem: RowLayout {
+                spacing: 8
+                Item {
+                    Layout.fillWidth: true
+                }
+                Spinner {
+                    objectName: "copySpinner"
+                    visible: bar.store.availBusy
+                    color: Pal.ink
+                }
+                SymbolIcon {
+                    objectName: "copyIcon"
+                    visible: !bar.store.availBusy
+                    size: 15
+                    symbol: bar.hasPreview ? "checkmark" : "calendar.badge.clock"
+                    color: Pal.ink
+                }
+                Text {
+                    objectName: "copyLabel"
+                    text: copyButton.text
+                    font: copyButton.font
+                    color: Pal.ink
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                Item {
+                    Layout.fillWidth: true
                 }
             }
             background: Rectangle {
@@ -123,6 +124,8 @@ Item {
                 objectName: "chip"
                 visible: bar.store.hasForWho
                 Layout.fillWidth: true
+                // As tall as the length box beside it.
+                Layout.fillHeight: true
                 implicitHeight: chipRow.implicitHeight + 12
                 radius: 8
                 color: Pal.card
@@ -170,20 +173,20 @@ Item {
                             color: clearButton.down ? Pal.muted : Pal.dim
                             border.width: clearButton.visualFocus ? 1 : 0
                             border.color: Pal.violet2
-                            TintedIcon {
+                            SymbolIcon {
                                 anchors.centerIn: parent
-                                width: 8
-                                height: 8
-                                name: "xmark"
+                                size: 8
+                                symbol: "xmark"
                                 color: Pal.card
                             }
                         }
                         background: null
                         onClicked: bar.clearChoice()
                         Keys.onReturnPressed: clicked()
-                        QQC2.ToolTip.visible: hovered
-                        QQC2.ToolTip.text: "Clear"
-                        QQC2.ToolTip.delay: 600
+                        Tip {
+                            visible: clearButton.hovered
+                            text: "Clear"
+                        }
                         Accessible.role: Accessible.Button
                         Accessible.name: "Clear"
                         Accessible.onPressAction: clicked()
@@ -197,6 +200,7 @@ Item {
                 objectName: "personField"
                 visible: !bar.store.hasForWho
                 Layout.fillWidth: true
+                Layout.fillHeight: true
                 leftPadding: 10
                 rightPadding: 10
                 topPadding: 7
@@ -252,12 +256,11 @@ Item {
                     color: Pal.text
                     verticalAlignment: Text.AlignVCenter
                 }
-                indicator: TintedIcon {
+                indicator: SymbolIcon {
                     x: lengthBox.width - width - 8
                     y: (lengthBox.height - height) / 2
-                    implicitWidth: 9
-                    implicitHeight: 9
-                    name: "chevron.down"
+                    size: 9
+                    symbol: "chevron.down"
                     color: Pal.muted
                 }
                 background: Rectangle {
@@ -306,10 +309,13 @@ Item {
                 spacing: 0
 
                 Repeater {
-                    model: bar.store.people.slice(0, 5)
+                    model: bar.store.people
+                    // At most five hits are listed.
                     delegate: QQC2.AbstractButton {
                         id: hit
                         required property personHit modelData
+                        required property int index
+                        visible: index < 5
                         objectName: "hit:" + modelData.email
                         Layout.fillWidth: true
                         hoverEnabled: true
@@ -405,7 +411,9 @@ Item {
             Layout.fillWidth: true
             text: bar.store.hasForWho || bar.store.forTypedEmail !== ""
                   ? "Their name and email are filled in. They click a time, confirm, and the invite goes out."
-                  : "Paste into any email or DM. They click a time and confirm. ⌃⌥A copies without opening Vesk."
+                  : "Paste into any email or DM. They click a time and confirm. "
+                    + (bar.store.copyShortcut !== "" ? bar.store.copyShortcut + " copies without opening Vesk."
+                                                     : "Bind a key to vesk-bar --copy-availability to copy from anywhere.")
             font.pointSize: Pal.pt(10.5)
             color: Pal.dim
             wrapMode: Text.Wrap

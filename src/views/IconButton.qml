@@ -19,11 +19,10 @@ QQC2.AbstractButton {
     focusPolicy: Qt.StrongFocus
 
     contentItem: Item {
-        TintedIcon {
+        SymbolIcon {
             anchors.centerIn: parent
-            width: button.iconSize
-            height: button.iconSize
-            name: button.symbol
+            size: button.iconSize
+            symbol: button.symbol
             color: button.color
             opacity: button.enabled ? (button.down ? 0.6 : 1.0) : 0.4
         }
@@ -36,9 +35,10 @@ QQC2.AbstractButton {
         border.color: Pal.violet2
     }
 
-    QQC2.ToolTip.visible: hovered && tooltip !== ""
-    QQC2.ToolTip.text: tooltip
-    QQC2.ToolTip.delay: 600
+    Tip {
+        visible: button.hovered && button.tooltip !== ""
+        text: button.tooltip
+    }
 
     Keys.onReturnPressed: button.clicked()
     Keys.onEnterPressed: button.clicked()

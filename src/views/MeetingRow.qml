@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Unbound components: Qt 6.4 refuses to make a bound component from a Loader.
 import QtQuick
-import QtQuick.Controls.Basic as QQC2
 import QtQuick.Layouts
 import Vesk
 
@@ -25,7 +24,9 @@ Item {
     readonly property bool past: Labels.isPast(m, now)
     readonly property url mailto: Labels.mailto(m)
     readonly property bool offersJoin: Labels.offersJoin(m, now)
-    readonly property bool busy: store.busy.indexOf(m.id) >= 0
+    /// The ids with an action under way, as a script array.
+    readonly property var busyIds: store.busy
+    readonly property bool busy: busyIds.indexOf(m.id) >= 0
     readonly property string actionError: store.actionError[m.id] ?? ""
     readonly property var draft: store.composed[m.id]
     readonly property bool hasDraft: draft !== undefined && draft !== null
@@ -98,7 +99,9 @@ Item {
                     anchors.right: parent.right
                     spacing: 10
 
+                    // Fixed widths: a long title must not squeeze the time column or the bar.
                     ColumnLayout {
+                        Layout.minimumWidth: 62
                         Layout.preferredWidth: 62
                         Layout.maximumWidth: 62
                         Layout.alignment: Qt.AlignTop
@@ -127,10 +130,11 @@ Item {
 
                     Rectangle {
                         objectName: "riskBar"
+                        Layout.minimumWidth: 3
                         Layout.preferredWidth: 3
                         Layout.fillHeight: true
                         radius: 2
-                        color: Labels.riskColor(row.m)
+                        color: Pal.riskColor(row.m)
                     }
 
                     ColumnLayout {
@@ -170,7 +174,7 @@ Item {
                                 text: Labels.statusLabel(row.m.status)
                                 font.pointSize: Pal.pt(10.5)
                                 font.weight: Font.DemiBold
-                                color: Labels.statusColor(row.m)
+                                color: Pal.statusColor(row.m)
                                 Accessible.role: Accessible.StaticText
                                 Accessible.name: text
                             }
@@ -223,14 +227,13 @@ Item {
                         onClicked: row.store.openUrl(Labels.joinUrl(row.m))
                     }
 
-                    TintedIcon {
+                    SymbolIcon {
                         objectName: "chevron"
                         Layout.alignment: Qt.AlignTop
                         Layout.topMargin: 3
                         visible: !row.offersJoin
-                        implicitWidth: 10
-                        implicitHeight: 10
-                        name: row.isOpen ? "chevron.up" : "chevron.down"
+                        size: 10
+                        symbol: row.isOpen ? "chevron.up" : "chevron.down"
                         color: Pal.dim
                     }
                 }
@@ -308,7 +311,7 @@ Item {
                                 }
                                 Pill {
                                     objectName: "emailButton"
-                                    visible: !row.past && row.mailto.toString() !== ""
+                                    visible: !row.past && String(row.mailto) !== ""
                                     text: "Email"
                                     tint: Pal.text
                                     onClicked: row.store.openUrl(row.mailto)
@@ -403,10 +406,15 @@ Item {
                                                 Accessible.role: Accessible.StaticText
                                                 Accessible.name: text
                                             }
+                                            // Plain text with 3 pixels between lines: TextEdit has no line
+                                            // height of its own, its rich text has.
                                             TextEdit {
                                                 objectName: "draftBody"
+                                                readonly property string plainBody: row.hasDraft ? row.draft.body : ""
                                                 Layout.fillWidth: true
-                                                text: (row.hasDraft ? row.draft.body : "")
+                                                textFormat: TextEdit.RichText
+                                                text: "<div style=\"white-space: pre-wrap; line-height: 3px; -qt-line-height-type: line-distance;\">"
+                                                      + plainBody.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;") + "</div>"
                                                 readOnly: true
                                                 selectByMouse: true
                                                 selectByKeyboard: true
@@ -417,7 +425,7 @@ Item {
                                                 selectedTextColor: Pal.text
                                                 wrapMode: TextEdit.Wrap
                                                 Accessible.role: Accessible.StaticText
-                                                Accessible.name: text
+                                                Accessible.name: plainBody
                                             }
                                             Rectangle {
                                                 Layout.fillWidth: true

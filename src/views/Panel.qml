@@ -23,9 +23,20 @@ Rectangle {
 
     readonly property bool isToday: store.isToday
 
+    // On a short screen the window is shorter than the content: the header and the footer stay,
+    // the meeting list gives up height first (down to `listFloor`), then the part above it
+    // (the quick-add and availability bars, or the sign-in screen) scrolls as a whole.
+    readonly property real fixedHeight: header.implicitHeight + 24 + footer.implicitHeight + 20 + 2
+    readonly property real upperNatural: upper.implicitHeight
+    readonly property real listNatural: store.hasToken ? Math.min(listColumn.implicitHeight, 560) : 0
+    readonly property real listFloor: Math.min(listNatural, 120)
+    readonly property real middleHeight: Math.max(0, height - fixedHeight)
+    readonly property real listHeight: Math.min(listNatural, Math.max(listFloor, middleHeight - upperNatural))
+    readonly property real upperHeight: Math.min(upperNatural, Math.max(0, middleHeight - listHeight))
+
     width: 440
     implicitWidth: 440
-    implicitHeight: column.implicitHeight
+    implicitHeight: fixedHeight + upperNatural + listNatural
     color: Pal.bg
 
     Accessible.role: Accessible.Pane
@@ -44,6 +55,18 @@ Rectangle {
         meetings: root.store.tomorrowMorning
     }
 
+    // A thin bar that fits the 6-pixel gutter beside the rows, so it never covers an open row.
+    component ScrollIndicator: QQC2.ScrollBar {
+        id: indicator
+        padding: 1
+        policy: indicator.size < 1 ? QQC2.ScrollBar.AlwaysOn : QQC2.ScrollBar.AlwaysOff
+        contentItem: Rectangle {
+            implicitWidth: 4
+            radius: 2
+            color: Qt.rgba(1, 1, 1, 0.25)
+        }
+    }
+
     component Divider: Rectangle {
         Layout.fillWidth: true
         implicitHeight: 1
@@ -56,7 +79,6 @@ Rectangle {
             required property meeting meeting
             objectName: "row:" + meeting.id
             Layout.fillWidth: true
-            width: ListView.view ? ListView.view.width : implicitWidth
             m: meeting
             now: root.store.now
             store: root.store
@@ -74,6 +96,7 @@ Rectangle {
 
         // Header.
         RowLayout {
+            id: header
             objectName: "header"
             Layout.fillWidth: true
             Layout.leftMargin: 14
@@ -123,179 +146,206 @@ Rectangle {
                 tooltip: "Next day"
                 onClicked: root.store.shiftDay(1)
             }
-            Pill {
-                objectName: "todayButton"
+            // The pill is a little taller than the rest of the header: it overhangs into the
+            // padding rather than make the header grow when it appears.
+            Item {
                 visible: root.store.hasToken && !root.isToday
-                text: "Today"
-                tint: Pal.violet2
-                onClicked: root.store.goToday()
+                implicitWidth: todayButton.implicitWidth
+                implicitHeight: 0
+                Pill {
+                    id: todayButton
+                    objectName: "todayButton"
+                    anchors.centerIn: parent
+                    text: "Today"
+                    tint: Pal.violet2
+                    onClicked: root.store.goToday()
+                }
             }
         }
 
         Divider {}
 
-        // The two input areas, once connected.
-        QuickAddBar {
-            objectName: "quickAddBar"
+        // The part above the list: the two input areas once connected, the sign-in screen before.
+        Flickable {
+            id: upperScroll
+            objectName: "upperScroll"
             Layout.fillWidth: true
-            visible: root.store.hasToken
-            store: root.store
-        }
-        AvailabilityBar {
-            objectName: "availabilityBar"
-            Layout.fillWidth: true
-            visible: root.store.hasToken
-            store: root.store
-        }
-        Divider {
-            visible: root.store.hasToken
-        }
+            Layout.preferredHeight: root.upperHeight
+            contentHeight: upper.implicitHeight
+            contentWidth: width
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            interactive: contentHeight > height
 
-        // Sign-in screen, made only while there is no token.
-        Loader {
-            Layout.fillWidth: true
-            Layout.margins: 12
-            active: !root.store.hasToken
-            visible: active
-            sourceComponent: Component {
-                ColumnLayout {
-                    objectName: "signIn"
-                    spacing: 10
+            QQC2.ScrollBar.vertical: ScrollIndicator {}
 
-                    Text {
-                        text: "Connect to Vesk"
-                        font.pointSize: Pal.pt(13)
-                        font.weight: Font.Bold
-                        color: Pal.text
-                        Accessible.role: Accessible.Heading
-                        Accessible.name: text
-                    }
-                    Text {
-                        Layout.fillWidth: true
-                        text: "Sign in once in your browser and this computer picks it up automatically."
-                        font.pointSize: Pal.pt(12)
-                        color: Pal.muted
-                        wrapMode: Text.Wrap
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                    }
-                    QQC2.Button {
-                        id: signInButton
-                        objectName: "signInButton"
-                        Layout.fillWidth: true
-                        text: "Sign in with Vesk"
-                        focusPolicy: Qt.StrongFocus
-                        topPadding: 7
-                        bottomPadding: 7
-                        font.pointSize: Pal.pt(13)
-                        font.weight: Font.DemiBold
-                        contentItem: Text {
-                            text: signInButton.text
-                            font: signInButton.font
-                            color: "white"
-                            horizontalAlignment: Text.AlignHCenter
-                            verticalAlignment: Text.AlignVCenter
-                        }
-                        background: Rectangle {
-                            radius: 7
-                            color: signInButton.down ? Qt.darker(Pal.violet, 1.15) : Pal.violet
-                            border.width: signInButton.visualFocus ? 2 : 0
-                            border.color: Pal.violet2
-                        }
-                        onClicked: root.store.signInWithBrowser()
-                        Keys.onReturnPressed: clicked()
-                        Accessible.name: text
-                        Accessible.onPressAction: clicked()
-                    }
+            ColumnLayout {
+                id: upper
+                width: upperScroll.width
+                spacing: 0
 
-                    // "Paste a token instead", collapsed at first.
-                    QQC2.AbstractButton {
-                        id: disclosure
-                        objectName: "tokenDisclosure"
-                        text: "Paste a token instead"
-                        focusPolicy: Qt.StrongFocus
-                        padding: 0
-                        contentItem: RowLayout {
-                            spacing: 4
-                            TintedIcon {
-                                implicitWidth: 9
-                                implicitHeight: 9
-                                name: root.tokenSectionOpen ? "chevron.down" : "chevron.right"
-                                color: Pal.dim
+                QuickAddBar {
+                    objectName: "quickAddBar"
+                    Layout.fillWidth: true
+                    visible: root.store.hasToken
+                    store: root.store
+                }
+                AvailabilityBar {
+                    objectName: "availabilityBar"
+                    Layout.fillWidth: true
+                    visible: root.store.hasToken
+                    store: root.store
+                }
+                Divider {
+                    visible: root.store.hasToken
+                }
+
+                // Sign-in screen, made only while there is no token.
+                Loader {
+                    Layout.fillWidth: true
+                    Layout.margins: 12
+                    active: !root.store.hasToken
+                    visible: active
+                    sourceComponent: Component {
+                        ColumnLayout {
+                            objectName: "signIn"
+                            spacing: 10
+
+                            Text {
+                                text: "Connect to Vesk"
+                                font.pointSize: Pal.pt(13)
+                                font.weight: Font.Bold
+                                color: Pal.text
+                                Accessible.role: Accessible.Heading
+                                Accessible.name: text
                             }
                             Text {
-                                text: disclosure.text
-                                font.pointSize: Pal.pt(11)
-                                font.underline: disclosure.visualFocus
-                                color: Pal.dim
-                            }
-                        }
-                        background: null
-                        onClicked: root.tokenSectionOpen = !root.tokenSectionOpen
-                        Keys.onReturnPressed: clicked()
-                        Accessible.role: Accessible.Button
-                        Accessible.name: text
-                        Accessible.description: root.tokenSectionOpen ? "Expanded" : "Collapsed"
-                        Accessible.onPressAction: clicked()
-                    }
-
-                    ColumnLayout {
-                        visible: root.tokenSectionOpen
-                        Layout.fillWidth: true
-                        spacing: 8
-
-                        QQC2.TextField {
-                            id: tokenField
-                            objectName: "tokenField"
-                            Layout.fillWidth: true
-                            echoMode: TextInput.Password
-                            placeholderText: "vesk_…"
-                            placeholderTextColor: Pal.dim
-                            text: root.tokenInput
-                            onTextEdited: root.tokenInput = text
-                            font.pointSize: Pal.pt(11)
-                            color: Pal.dim
-                            selectionColor: Pal.violet
-                            selectedTextColor: Pal.text
-                            leftPadding: 8
-                            rightPadding: 8
-                            topPadding: 5
-                            bottomPadding: 5
-                            background: Rectangle {
-                                radius: 6
-                                color: Pal.card
-                                border.width: 1
-                                border.color: tokenField.activeFocus ? Qt.rgba(Pal.violet2.r, Pal.violet2.g, Pal.violet2.b, 0.6) : Qt.rgba(1, 1, 1, 0.16)
-                            }
-                            // Return does nothing here: the token is sent by "Connect" alone.
-                            Keys.onReturnPressed: event => event.accepted = true
-                            Keys.onEnterPressed: event => event.accepted = true
-                            Accessible.name: "Token"
-                            Accessible.onPressAction: forceActiveFocus()
-                        }
-                        RowLayout {
-                            Layout.fillWidth: true
-                            Pill {
-                                objectName: "openConnectionsButton"
-                                text: "Open Vesk Connections"
-                                tint: Pal.dim
-                                font.pointSize: Pal.pt(11)
-                                onClicked: root.store.openUrl(root.store.serviceUrl("settings"))
-                            }
-                            Item {
                                 Layout.fillWidth: true
+                                text: "Sign in once in your browser and this computer picks it up automatically."
+                                font.pointSize: Pal.pt(12)
+                                color: Pal.muted
+                                wrapMode: Text.Wrap
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
                             }
-                            Pill {
-                                objectName: "connectButton"
-                                text: "Connect"
-                                tint: Pal.dim
-                                font.pointSize: Pal.pt(11)
-                                enabled: root.tokenInput !== ""
-                                // The field empties before the screen goes with the token set.
-                                onClicked: {
-                                    const token = root.tokenInput
-                                    root.tokenInput = ""
-                                    root.store.setToken(token)
+                            QQC2.Button {
+                                id: signInButton
+                                objectName: "signInButton"
+                                Layout.fillWidth: true
+                                text: "Sign in with Vesk"
+                                focusPolicy: Qt.StrongFocus
+                                topPadding: 7
+                                bottomPadding: 7
+                                font.pointSize: Pal.pt(13)
+                                font.weight: Font.DemiBold
+                                contentItem: Text {
+                                    text: signInButton.text
+                                    font: signInButton.font
+                                    color: "white"
+                                    horizontalAlignment: Text.AlignHCenter
+                                    verticalAlignment: Text.AlignVCenter
+                                }
+                                background: Rectangle {
+                                    radius: 7
+                                    color: signInButton.down ? Qt.darker(Pal.violet, 1.15) : Pal.violet
+                                    border.width: signInButton.visualFocus ? 2 : 0
+                                    border.color: Pal.violet2
+                                }
+                                onClicked: root.store.signInWithBrowser()
+                                Keys.onReturnPressed: clicked()
+                                Accessible.name: text
+                                Accessible.onPressAction: clicked()
+                            }
+
+                            // "Paste a token instead", collapsed at first.
+                            QQC2.AbstractButton {
+                                id: disclosure
+                                objectName: "tokenDisclosure"
+                                text: "Paste a token instead"
+                                focusPolicy: Qt.StrongFocus
+                                padding: 0
+                                contentItem: RowLayout {
+                                    spacing: 4
+                                    SymbolIcon {
+                                        size: 9
+                                        symbol: root.tokenSectionOpen ? "chevron.down" : "chevron.right"
+                                        color: Pal.dim
+                                    }
+                                    Text {
+                                        text: disclosure.text
+                                        font.pointSize: Pal.pt(11)
+                                        font.underline: disclosure.visualFocus
+                                        color: Pal.dim
+                                    }
+                                }
+                                background: null
+                                onClicked: root.tokenSectionOpen = !root.tokenSectionOpen
+                                Keys.onReturnPressed: clicked()
+                                Accessible.role: Accessible.Button
+                                Accessible.name: text
+                                Accessible.description: root.tokenSectionOpen ? "Expanded" : "Collapsed"
+                                Accessible.onPressAction: clicked()
+                            }
+
+                            ColumnLayout {
+                                visible: root.tokenSectionOpen
+                                Layout.fillWidth: true
+                                spacing: 8
+
+                                QQC2.TextField {
+                                    id: tokenField
+                                    objectName: "tokenField"
+                                    Layout.fillWidth: true
+                                    echoMode: TextInput.Password
+                                    placeholderText: "vesk_…"
+                                    placeholderTextColor: Pal.dim
+                                    text: root.tokenInput
+                                    onTextEdited: root.tokenInput = text
+                                    font.pointSize: Pal.pt(11)
+                                    color: Pal.dim
+                                    selectionColor: Pal.violet
+                                    selectedTextColor: Pal.text
+                                    leftPadding: 8
+                                    rightPadding: 8
+                                    topPadding: 5
+                                    bottomPadding: 5
+                                    background: Rectangle {
+                                        radius: 6
+                                        color: Pal.card
+                                        border.width: 1
+                                        border.color: tokenField.activeFocus ? Qt.rgba(Pal.violet2.r, Pal.violet2.g, Pal.violet2.b, 0.6) : Qt.rgba(1, 1, 1, 0.16)
+                                    }
+                                    // Return does nothing here: the token is sent by "Connect" alone.
+                                    Keys.onReturnPressed: event => event.accepted = true
+                                    Keys.onEnterPressed: event => event.accepted = true
+                                    Accessible.name: "Token"
+                                    Accessible.onPressAction: forceActiveFocus()
+                                }
+                                RowLayout {
+                                    Layout.fillWidth: true
+                                    Pill {
+                                        objectName: "openConnectionsButton"
+                                        text: "Open Vesk Connections"
+                                        tint: Pal.dim
+                                        font.pointSize: Pal.pt(11)
+                                        onClicked: root.store.openUrl(root.store.serviceUrl("settings"))
+                                    }
+                                    Item {
+                                        Layout.fillWidth: true
+                                    }
+                                    Pill {
+                                        objectName: "connectButton"
+                                        text: "Connect"
+                                        tint: enabled ? Pal.text : Pal.dim
+                                        font.pointSize: Pal.pt(11)
+                                        enabled: root.tokenInput !== ""
+                                        // The field empties before the screen goes with the token set.
+                                        onClicked: {
+                                            const token = root.tokenInput
+                                            root.tokenInput = ""
+                                            root.store.setToken(token)
+                                        }
+                                    }
                                 }
                             }
                         }
@@ -304,37 +354,25 @@ Rectangle {
             }
         }
 
-        // The day's meetings: rows are made for what is on screen and kept by meeting id; the row of
-        // a meeting that left the list goes with it.
-        ListView {
+        // The day's meetings.
+        Flickable {
             id: list
             objectName: "meetingList"
             visible: root.store.hasToken
             Layout.fillWidth: true
-            Layout.preferredHeight: Math.min(contentHeight, 560)
+            Layout.preferredHeight: root.listHeight
+            contentHeight: listColumn.implicitHeight
+            contentWidth: width
             clip: true
             boundsBehavior: Flickable.StopAtBounds
             interactive: contentHeight > height
-            model: root.isToday ? todayModel : dayModel
-            delegate: rowDelegate
 
-            QQC2.ScrollBar.vertical: QQC2.ScrollBar {
-                policy: list.contentHeight > list.height ? QQC2.ScrollBar.AlwaysOn : QQC2.ScrollBar.AlwaysOff
-                contentItem: Rectangle {
-                    implicitWidth: 5
-                    radius: 2.5
-                    color: Qt.rgba(1, 1, 1, 0.25)
-                }
-            }
+            QQC2.ScrollBar.vertical: ScrollIndicator {}
 
-            header: ColumnLayout {
+            ColumnLayout {
+                id: listColumn
                 width: list.width
                 spacing: 0
-
-                Item {
-                    Layout.fillWidth: true
-                    implicitHeight: 6
-                }
 
                 Text {
                     objectName: "errorText"
@@ -360,6 +398,10 @@ Rectangle {
                     wrapMode: Text.Wrap
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
+                }
+                Repeater {
+                    model: root.isToday ? todayModel : null
+                    delegate: rowDelegate
                 }
 
                 RowLayout {
@@ -391,19 +433,16 @@ Rectangle {
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
                 }
-            }
-
-            // Tomorrow morning's few meetings follow the day's.
-            footer: ColumnLayout {
-                width: list.width
-                spacing: 0
+                Repeater {
+                    model: root.isToday ? null : dayModel
+                    delegate: rowDelegate
+                }
 
                 Text {
                     objectName: "tomorrowHeading"
                     Layout.leftMargin: 12
                     Layout.rightMargin: 12
                     Layout.topMargin: 10
-                    Layout.bottomMargin: 4
                     visible: root.isToday && tomorrowModel.count > 0
                     text: "TOMORROW MORNING"
                     font.pointSize: Pal.pt(10)
@@ -417,11 +456,6 @@ Rectangle {
                     model: root.isToday ? tomorrowModel : null
                     delegate: rowDelegate
                 }
-
-                Item {
-                    Layout.fillWidth: true
-                    implicitHeight: 6
-                }
             }
         }
 
@@ -429,6 +463,7 @@ Rectangle {
 
         // Footer.
         RowLayout {
+            id: footer
             objectName: "footer"
             Layout.fillWidth: true
             Layout.leftMargin: 14

@@ -9,8 +9,6 @@ import Vesk
 QQC2.Popup {
     id: menu
 
-    default property alias entries: column.data
-
     padding: 4
     focus: true
     closePolicy: QQC2.Popup.CloseOnEscape | QQC2.Popup.CloseOnPressOutsideParent
@@ -22,8 +20,8 @@ QQC2.Popup {
         border.color: Qt.rgba(1, 1, 1, 0.16)
     }
 
+    // The entries declared in the menu become this column's children.
     contentItem: ColumnLayout {
-        id: column
         spacing: 0
         Accessible.role: Accessible.PopupMenu
     }

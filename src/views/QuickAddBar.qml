@@ -40,10 +40,9 @@ Item {
                 anchors.bottomMargin: 8
                 spacing: 8
 
-                TintedIcon {
-                    implicitWidth: 13
-                    implicitHeight: 13
-                    name: "sparkles"
+                SymbolIcon {
+                    size: 13
+                    symbol: "sparkles"
                     color: Pal.violet2
                 }
                 QQC2.TextField {
@@ -51,6 +50,8 @@ Item {
                     objectName: "quickAddField"
                     Layout.fillWidth: true
                     padding: 0
+                    leftPadding: 0
+                    rightPadding: 0
                     background: null
                     placeholderText: "New event: “Ivo <> Rena tomorrow 10am”"
                     placeholderTextColor: Pal.dim

@@ -14,6 +14,8 @@ Rectangle {
     readonly property qaDraft draft: store.qaDraft
     readonly property bool hasWhen: store.hasQaDraft && draft.hasWhen
     readonly property int peopleCount: store.hasQaDraft ? draft.people.length : 0
+    /// The draft's overlapping events, as a script array.
+    readonly property var conflicts: store.hasQaDraft ? draft.conflicts : []
 
     implicitHeight: store.hasQaDraft ? column.implicitHeight + 20 : 0
     radius: 10
@@ -32,7 +34,10 @@ Rectangle {
             id: titleField
             objectName: "titleField"
             Layout.fillWidth: true
+            // The style's own side padding survives `padding: 0`.
             padding: 0
+            leftPadding: 0
+            rightPadding: 0
             background: null
             placeholderText: "Title"
             placeholderTextColor: Pal.dim
@@ -82,10 +87,9 @@ Rectangle {
                 Layout.fillWidth: true
                 spacing: 6
 
-                TintedIcon {
-                    implicitWidth: 14
-                    implicitHeight: 14
-                    name: "person.crop.circle"
+                SymbolIcon {
+                    size: 14
+                    symbol: "person.crop.circle"
                     color: Pal.dim
                 }
 
@@ -117,7 +121,9 @@ Rectangle {
                     Accessible.name: text
                 }
 
-                // The address field; its text becomes the address on Return or when it loses focus.
+                // The address field: a complete address becomes the person's address as it is typed
+                // (so the main button can take it at once); Return or leaving the field stores
+                // whatever it holds.
                 QQC2.TextField {
                     id: addressField
                     objectName: "addressField"
@@ -141,6 +147,7 @@ Rectangle {
                         border.color: addressField.activeFocus ? Qt.rgba(Pal.violet2.r, Pal.violet2.g, Pal.violet2.b, 0.6) : Qt.rgba(1, 1, 1, 0.16)
                     }
                     Component.onCompleted: text = personRow.hasEmail ? personRow.person.email : ""
+                    onTextEdited: card.store.typeQaPersonEmail(personRow.index, text)
                     onEditingFinished: card.store.setQaPersonEmail(personRow.index, text.trim())
                     Accessible.name: placeholderText
                     Accessible.onPressAction: forceActiveFocus()
@@ -207,7 +214,7 @@ Rectangle {
             objectName: "conflictsText"
             Layout.fillWidth: true
             visible: card.store.hasQaDraft && card.draft.conflicts.length > 0
-            text: card.store.hasQaDraft ? "Overlaps: " + card.draft.conflicts.join(", ") : ""
+            text: card.store.hasQaDraft ? "Overlaps: " + card.conflicts.join(", ") : ""
             font.pointSize: Pal.pt(11)
             color: Pal.amber
             wrapMode: Text.Wrap

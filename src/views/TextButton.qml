@@ -32,9 +32,10 @@ QQC2.AbstractButton {
 
     background: null
 
-    QQC2.ToolTip.visible: hovered && tooltip !== ""
-    QQC2.ToolTip.text: tooltip
-    QQC2.ToolTip.delay: 600
+    Tip {
+        visible: button.hovered && button.tooltip !== ""
+        text: button.tooltip
+    }
 
     Keys.onReturnPressed: button.clicked()
     Keys.onEnterPressed: button.clicked()

@@ -4,9 +4,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -81,6 +84,20 @@ private Q_SLOTS:
         QTest::newRow("blanks around =") << head + "Hidden = true\n" << LoginItem::Status::RequiresApproval;
         QTest::newRow("other group's Hidden") << head + "\n[Desktop Action x]\nHidden=true\n"
                                               << LoginItem::Status::Enabled;
+        QTest::newRow("over the size limit")
+            << head + QByteArray(XdgAutostart::kMaxEntryBytes, '#') << LoginItem::Status::NotFound;
+    }
+
+    void statusNeverBlocksOnAFifo()
+    {
+        TempXdg xdg;
+        QDir().mkpath(QFileInfo(entryPath(xdg)).path());
+        QCOMPARE(::mkfifo(QFile::encodeName(entryPath(xdg)).constData(), 0600), 0);
+        QCOMPARE(XdgAutostart().status(), LoginItem::Status::NotFound);
+        // Registering puts a proper entry in its place.
+        XdgAutostart autostart;
+        QVERIFY(autostart.registerItem());
+        QCOMPARE(autostart.status(), LoginItem::Status::Enabled);
     }
 
     void statusReadsTheFile()

@@ -3,7 +3,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -50,6 +53,32 @@ private Q_SLOTS:
         TempXdg other;
         QCOMPARE(QSettingsStore().fileName(), other.configHome() + u"/Vesk/Vesk.conf"_s);
         QVERIFY(!QSettingsStore().value(u"didSetLoginDefault"_s).isValid());
+    }
+
+    void somethingElseInPlaceOfTheFileIsSetAside()
+    {
+        // A FIFO would block the reader forever, a huge file would fill memory: neither is read,
+        // the settings start empty and the next write makes a proper file.
+        TempXdg xdg;
+        const QString path = xdg.configHome() + u"/Vesk/Vesk.conf"_s;
+        QDir().mkpath(xdg.configHome() + u"/Vesk"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        {
+            QSettingsStore settings;
+            QVERIFY(!settings.value(u"didSetLoginDefault"_s).isValid());
+            settings.setValue(u"didSetLoginDefault"_s, true);
+        }
+        QVERIFY(QFileInfo(path).isFile());
+        QVERIFY(QSettingsStore().value(u"didSetLoginDefault"_s).toBool());
+
+        QFile::remove(path + u".unusable"_s);
+        QFile big(path);
+        QVERIFY(big.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        big.write("[General]\ndidSetLoginDefault=true\n");
+        big.write(QByteArray(QSettingsStore::kMaxFileBytes, '#'));
+        big.close();
+        QVERIFY(!QSettingsStore().value(u"didSetLoginDefault"_s).isValid());
+        QVERIFY(QFileInfo::exists(path + u".unusable"_s));
     }
 };
 

@@ -10,10 +10,40 @@
 #include <QTest>
 
 #include <atomic>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
 using Result = SingleInstance::ForwardResult;
+
+namespace {
+
+// Uses up every file descriptor this process may open, until destroyed.
+struct NoFileDescriptorsLeft
+{
+    NoFileDescriptorsLeft()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &old);
+        rlimit low = old;
+        low.rlim_cur = 256; // keeps the number of descriptors to use up small
+        ::setrlimit(RLIMIT_NOFILE, &low);
+        for (int fd; (fd = ::dup(STDERR_FILENO)) >= 0;)
+            taken.append(fd);
+    }
+    ~NoFileDescriptorsLeft()
+    {
+        for (int fd : std::as_const(taken))
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &old);
+    }
+    rlimit old{};
+    QList<int> taken;
+};
+
+} // namespace
 
 class TestSingleInstance : public QObject
 {
@@ -198,7 +228,56 @@ private Q_SLOTS:
 
         // A forwarded argument list over the cap is not even sent.
         SingleInstance second;
-        QCOMPARE(second.forward({QString(SingleInstance::MaxMessage, u'x')}, 500), Result::Failed);
+        QCOMPARE(second.forward({QString(SingleInstance::MaxMessage, u'x')}, 500), Result::TooLong);
+    }
+
+    void recoversWhenOutOfFileDescriptors()
+    {
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QSignalSpy received(&primary, &SingleInstance::received);
+        {
+            // Start-up cannot open the socket: it keeps trying.
+            NoFileDescriptorsLeft exhausted;
+            QVERIFY(!primary.listen());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(primary.isListening(), 5000);
+
+        // A later launch connects while the instance cannot accept it: it is served once the
+        // instance can, and the ones after it too.
+        const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(client >= 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(SingleInstance::socketPath());
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        {
+            NoFileDescriptorsLeft exhausted;
+            QCOMPARE(::connect(client, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+            const QByteArray message = "vesk-bar 1\n--toggle\n\n";
+            QCOMPARE(::send(client, message.constData(), size_t(message.size()), MSG_NOSIGNAL),
+                     ssize_t(message.size()));
+            QTest::qWait(200); // the instance tries to accept meanwhile
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 5000);
+        QCOMPARE(received.at(0).at(0).toStringList(), QStringList{u"--toggle"_qs});
+        ::close(client);
+        SingleInstance later;
+        QCOMPARE(later.claim(), SingleInstance::Role::Secondary);
+        QCOMPARE(forwardFromThread(later, {u"vesk://connect"_qs}), Result::Delivered);
+        QCOMPARE(received.count(), 2);
+    }
+
+    void squatterInPlaceOfTheSocketIsCleared()
+    {
+        // A folder (with content) where the socket belongs would keep every later launch out.
+        QVERIFY(QDir().mkpath(SingleInstance::socketPath() + u"/inside"_qs));
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QVERIFY(primary.listen());
+        SingleInstance later;
+        QCOMPARE(later.claim(), SingleInstance::Role::Secondary);
+        QCOMPARE(forwardFromThread(later, {u"--toggle"_qs}), Result::Delivered);
     }
 
     void leftoverSocketDoesNotBlockTheNextInstance()

@@ -8,6 +8,7 @@
 #include <QCoro/QCoroTask>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -22,6 +23,35 @@ QByteArray paddedFeed(qint64 padding)
     return "{\"padding\":\"" + QByteArray(padding, 'x') + "\",\"meetings\":[]}";
 }
 
+// `bytes` in the gzip format.
+QByteArray gzip(const QByteArray &bytes)
+{
+    QProcess process;
+    process.start(u"gzip"_s, {u"-c"_s});
+    process.write(bytes);
+    process.closeWriteChannel();
+    process.waitForFinished();
+    return process.readAllStandardOutput();
+}
+
+// A valid feed of `count` copies of the sample's first meeting.
+QByteArray feedOf(qsizetype count)
+{
+    const QJsonObject sample = QJsonDocument::fromJson(fixture(u"feed_sample.json"_s))
+                                   .object()
+                                   .value(u"meetings"_s)
+                                   .toArray()
+                                   .at(0)
+                                   .toObject();
+    QJsonArray meetings;
+    for (qsizetype i = 0; i < count; ++i) {
+        QJsonObject meeting = sample;
+        meeting.insert(u"id"_s, QString::number(i));
+        meetings.append(meeting);
+    }
+    return QJsonDocument(QJsonObject{{u"meetings"_s, meetings}}).toJson(QJsonDocument::Compact);
+}
+
 } // namespace
 
 class TestVeskApi : public QObject
@@ -30,6 +60,7 @@ class TestVeskApi : public QObject
 
 private:
     std::unique_ptr<TempXdg> m_xdg;
+    TokenStore m_tokens;
     std::unique_ptr<ScriptedServer> m_server;
     std::unique_ptr<QnamHttp> m_http;
     std::unique_ptr<VeskApi> m_api;
@@ -38,10 +69,10 @@ private Q_SLOTS:
     void init()
     {
         m_xdg = std::make_unique<TempXdg>();
-        TokenStore::save(u"vesk_test"_s);
+        m_tokens.save(u"vesk_test"_s);
         m_server = std::make_unique<ScriptedServer>();
         m_http = std::make_unique<QnamHttp>();
-        m_api = std::make_unique<VeskApi>(*m_http, m_server->url());
+        m_api = std::make_unique<VeskApi>(*m_http, m_server->url(), m_tokens);
     }
 
     void cleanup()
@@ -56,7 +87,7 @@ private Q_SLOTS:
 
     void noTokenSendsNothing()
     {
-        TokenStore::save(std::nullopt);
+        m_tokens.save(std::nullopt);
         m_server->on("GET", "/api/today").reply(200, fixture(u"feed_sample.json"_s));
         QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::NoToken);
         QVERIFY(!QCoro::waitFor(m_api->post(u"m1"_s, u"vesk"_s)));
@@ -98,6 +129,16 @@ private Q_SLOTS:
         QTest::newRow("500 with HTML") << 500 << QByteArray("<html>oops</html>") << Outcome::Unreachable << 0;
         QTest::newRow("200 empty object") << 200 << QByteArray("{}") << Outcome::Unreachable << 0;
         QTest::newRow("200 empty body") << 200 << QByteArray() << Outcome::Unreachable << 0;
+        QTest::newRow("200 invalid UTF-8")
+            << 200 << QByteArray(feed).replace("Intro with Acme", "Intro \xff\xfe Acme")
+            << Outcome::Unreachable << 0;
+        QTest::newRow("200 nested 100000 deep")
+            << 200 << "{\"meetings\":" + QByteArray(100000, '[') + QByteArray(100000, ']') + "}"
+            << Outcome::Unreachable << 0;
+        QTest::newRow("200 at the meeting limit") << 200 << feedOf(VeskApi::kMaxMeetingsPerDay)
+                                                  << Outcome::Loaded << int(VeskApi::kMaxMeetingsPerDay);
+        QTest::newRow("200 over the meeting limit")
+            << 200 << feedOf(VeskApi::kMaxMeetingsPerDay + 1) << Outcome::Unreachable << 0;
     }
 
     void feedStatuses()
@@ -114,7 +155,7 @@ private Q_SLOTS:
 
     void transferFailures()
     {
-        // A connection dropped before any answer: QNAM retries once, then reports the failure.
+        // A connection dropped before any answer is a failed transfer.
         m_server->on("GET", "/api/today").drop();
         QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::Unreachable);
         m_server->on("POST", "/api/app/meetings/m1/vesk").drop();
@@ -132,8 +173,75 @@ private Q_SLOTS:
         QVERIFY(!QCoro::waitFor(m_api->postJSON(u"api/app/availability"_s, QJsonObject{})));
 
         // Nobody listening at all.
-        VeskApi closed(*m_http, QUrl(u"http://127.0.0.1:1"_s));
+        VeskApi closed(*m_http, QUrl(u"http://127.0.0.1:1"_s), m_tokens);
         QCOMPARE(QCoro::waitFor(closed.fetch(std::nullopt)).outcome, Outcome::Unreachable);
+    }
+
+    void postReachesTheServiceAtMostOnce()
+    {
+        // The service reads the whole request, then the connection closes without an answer: the
+        // press fails and is not sent again.
+        const QByteArray create = "/api/app/quick-add/create";
+        m_server->on("POST", create).drop();
+        QVERIFY(!QCoro::waitFor(m_api->postJSON(u"api/app/quick-add/create"_s, {{u"title"_s, u"Demo"_s}})));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_server->requestsTo(create).size(), 1);
+
+        // The same after an exchange that left a keep-alive connection open to the service; the
+        // POST goes out on a connection of its own.
+        m_server->on("GET", "/api/today").keepAlive().reply(200, fixture(u"feed_sample.json"_s));
+        m_server->on("POST", "/api/app/meetings/m1/vesk").drop();
+        QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::Loaded);
+        QVERIFY(!QCoro::waitFor(m_api->post(u"m1"_s, u"vesk"_s)));
+        QCoreApplication::processEvents();
+        const auto marks = m_server->requestsTo("/api/app/meetings/m1/vesk");
+        QCOMPARE(marks.size(), 1);
+        QVERIFY(marks.at(0).connection != m_server->requestsTo("/api/today").at(0).connection);
+
+        // The next press is a new request and goes through.
+        m_server->on("POST", "/api/app/meetings/m1/vesk").reply(200, R"({"ok":true})");
+        QVERIFY(QCoro::waitFor(m_api->post(u"m1"_s, u"vesk"_s)));
+        QCOMPARE(m_server->requestsTo("/api/app/meetings/m1/vesk").size(), 2);
+        QCOMPARE(m_server->requestsTo("/api/app/meetings/m1/vesk").at(1).body, QByteArray("{}"));
+    }
+
+    void tokenNeverLeavesTheOrigin()
+    {
+        ScriptedServer elsewhere;
+        elsewhere.on("GET", "/api/today").reply(200, fixture(u"feed_sample.json"_s));
+        elsewhere.on("POST", "/api/app/quick-add/create").reply(200, R"({"ok":true})");
+        const QByteArray there = elsewhere.url().toEncoded();
+        m_server->on("GET", "/api/today").header("Location", there + "/api/today").reply(302);
+        m_server->on("POST", "/api/app/quick-add/create")
+            .header("Location", there + "/api/app/quick-add/create")
+            .reply(307, R"({"ok":true})");
+        QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::Unreachable);
+        QVERIFY(!QCoro::waitFor(m_api->postJSON(u"api/app/quick-add/create"_s, {{u"title"_s, u"Demo"_s}})));
+        QTest::qWait(50);
+        QVERIFY(elsewhere.requests().isEmpty());
+
+        // Within its own origin a GET still follows the redirect, token included.
+        m_server->reset();
+        m_server->on("GET", "/api/today").header("Location", "/api/today?moved=1").reply(302);
+        m_server->on("GET", "/api/today").reply(200, fixture(u"feed_sample.json"_s));
+        QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::Loaded);
+        QCOMPARE(m_server->requests().size(), 2);
+        QCOMPARE(m_server->requests().at(1).rawQuery, QByteArray("moved=1"));
+        QCOMPARE(m_server->requests().at(1).header("Authorization"), QByteArray("Bearer vesk_test"));
+    }
+
+    void requestWithoutTimeOutGetsTheDefault()
+    {
+        // The release file names no time-out of its own; a service that never answers still ends it.
+        m_http->setDefaultTimeout(300ms);
+        m_server->on("GET", "/download/version.json").never();
+        std::optional<HttpReply> reply;
+        auto check = [&]() -> QCoro::Task<> {
+            reply = co_await m_api->plainGet(m_api->url(u"download/version.json"_s));
+        };
+        auto task = check();
+        QTRY_VERIFY_WITH_TIMEOUT(reply.has_value(), 5000);
+        QVERIFY(!reply->delivered);
     }
 
     void oversizedBodyIsAFailedTransfer()
@@ -144,6 +252,13 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::Unreachable);
         m_server->on("POST", "/api/app/meetings/m1/draft").reply(200, huge);
         QVERIFY(!QCoro::waitFor(m_api->post(u"m1"_s, u"draft"_s)));
+
+        // A small compressed body that unpacks beyond the limit is refused the same way.
+        m_server->reset();
+        m_server->on("GET", "/api/today")
+            .header("Content-Encoding", "gzip")
+            .reply(200, gzip(paddedFeed(2 * QnamHttp::kMaxBodyBytes)));
+        QCOMPARE(QCoro::waitFor(m_api->fetch(std::nullopt)).outcome, Outcome::Unreachable);
 
         // Just under the limit still arrives.
         const QByteArray fits = paddedFeed(QnamHttp::kMaxBodyBytes - 64);

@@ -91,6 +91,11 @@ echo "$last" | grep -Eq '^\{"class":"soon","text":"in (4|5)m","tooltip":"Next: I
 plain=$("$app" --status) || fail "--status exited $?"
 echo "$plain" | grep -Eq '^in (4|5)m · Next: Intro with Acme, ' || fail "plain status is '$plain'"
 
+# An argument over the hand-over limit is refused at once and says why.
+long_url="vesk://connect?token=vesk_$(head -c 20000 /dev/zero | tr '\0' a)"
+if "$app" "$long_url" 2> "$work/long.err"; then fail "an over-long argument was accepted"; fi
+grep -q "too long" "$work/long.err" || fail "over-long argument: '$(cat "$work/long.err")'"
+
 # A third launch with a command also reaches the first, which keeps running.
 "$app" --toggle || fail "third launch exited $?"
 kill -0 "$first" || fail "the first instance died"

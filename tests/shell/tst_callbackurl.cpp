@@ -37,7 +37,7 @@ private Q_SLOTS:
         QDir(m_xdg->dataHome()).removeRecursively();
         QSettingsStore settings;
         settings.remove(AppDelegate::PendingStateKey.toString());
-        QVERIFY(TokenStore::save(QStringLiteral("vesk_old")));
+        QVERIFY(TokenStore().save(QStringLiteral("vesk_old")));
     }
 
     void acceptance_data()
@@ -95,7 +95,8 @@ private Q_SLOTS:
         if (!pending.isNull())
             settings.setValue(AppDelegate::PendingStateKey.toString(), pending);
         FakeSounds sounds;
-        AppDelegate delegate(settings, sounds);
+        TokenStore tokens;
+        AppDelegate delegate(settings, sounds, tokens);
         delegate.setToggleDelay(1ms);
         QSignalSpy connected(&AppEvents::instance(), &AppEvents::veskConnected);
         QSignalSpy toggled(&delegate, &AppDelegate::toggleRequested);
@@ -133,7 +134,8 @@ private Q_SLOTS:
         QSettingsStore settings;
         settings.setValue(AppDelegate::PendingStateKey.toString(), u"0A1B"_qs);
         FakeSounds sounds;
-        AppDelegate delegate(settings, sounds);
+        TokenStore tokens;
+        AppDelegate delegate(settings, sounds, tokens);
         QSignalSpy connected(&AppEvents::instance(), &AppEvents::veskConnected);
         QSignalSpy toggled(&delegate, &AppDelegate::toggleRequested);
         QElapsedTimer clock;
@@ -145,7 +147,7 @@ private Q_SLOTS:
         // The panel shows the sign-in screen again, after the usual short delay.
         QVERIFY(toggled.wait(2000));
         QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(TokenStore::load(), std::nullopt);
+        QCOMPARE(tokens.load(), std::nullopt);
         QVERIFY(!settings.value(AppDelegate::PendingStateKey.toString()).isValid());
     }
 };

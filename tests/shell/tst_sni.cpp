@@ -3,7 +3,11 @@
 #include "platform/statusnotifieritem.h"
 #include "shell/trayicon.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -15,6 +19,23 @@ class TestSni : public QObject
     Q_OBJECT
 
 private:
+    // The tests run on a session bus of their own, so one of them can restart it.
+    QTemporaryDir m_busDir;
+    QProcess m_bus;
+
+    bool startBus()
+    {
+        m_bus.start(u"dbus-daemon"_qs, {u"--session"_qs, u"--nofork"_qs, u"--print-address=1"_qs,
+                                        u"--address=unix:path="_qs + m_busDir.path() + u"/bus"_qs});
+        return m_bus.waitForStarted() && m_bus.waitForReadyRead(5000) && m_bus.readLine().startsWith("unix:");
+    }
+
+    void stopBus()
+    {
+        m_bus.terminate();
+        m_bus.waitForFinished();
+    }
+
     static SniPixmaps solidPixmaps()
     {
         QImage image(16, 16, QImage::Format_ARGB32);
@@ -38,9 +59,14 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!QDBusConnection::sessionBus().isConnected())
-            QSKIP("needs a session bus (run inside dbus-run-session)");
+        if (QStandardPaths::findExecutable(u"dbus-daemon"_qs).isEmpty())
+            QSKIP("needs dbus-daemon");
+        QVERIFY(startBus());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_busDir.path()) + "/bus");
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
     }
+
+    void cleanupTestCase() { stopBus(); }
 
     void registersExportsAndRegistersAgain()
     {
@@ -160,6 +186,31 @@ private Q_SLOTS:
         QCOMPARE(shown.count(), 1);
         QVERIFY(watcher.vanish());
         QTRY_COMPARE(tray.kind(), TrayIcon::Kind::None);
+    }
+
+    // Last: the process-wide session-bus connection stays with the stopped bus.
+    void comesBackAfterTheSessionBusRestarts()
+    {
+        StatusNotifierItem item;
+        QSignalSpy registered(&item, &StatusNotifierItem::registered);
+        QSignalSpy unregistered(&item, &StatusNotifierItem::unregistered);
+        {
+            FakeWatcher watcher;
+            QVERIFY(watcher.appear());
+            QVERIFY(item.start());
+            QTRY_COMPARE(registered.count(), 1);
+
+            stopBus();
+            QTRY_COMPARE(unregistered.count(), 1);
+        }
+        QVERIFY(startBus());
+        FakeWatcher watcher;
+        QVERIFY(watcher.appear());
+        QTRY_COMPARE_WITH_TIMEOUT(registered.count(), 2, 10000);
+        QCOMPARE(watcher.registrations, QStringList{item.serviceName()});
+        item.setTitle(u"in 3m"_qs);
+        QCOMPARE(watcher.itemProperties(item.serviceName()).value(u"XAyatanaLabel"_qs).toString(),
+                 u"in 3m"_qs);
     }
 };
 

@@ -57,7 +57,7 @@ private Q_SLOTS:
         qputenv("VESK_BASE_URL", m_server->url().toString().toUtf8());
         m_availability = QJsonDocument::fromJson(fixture(u"avail_reply.json"_qs)).object();
         m_server->on("POST", "/api/app/availability").reply(200, fixture(u"avail_reply.json"_qs));
-        QVERIFY(TokenStore::save(u"vesk_test"_qs));
+        QVERIFY(TokenStore().save(u"vesk_test"_qs));
     }
 
     void hotKeysAndLaterLaunches()

@@ -17,7 +17,7 @@ struct ActionsHarness : StoreWorld
     explicit ActionsHarness(bool withToken = true, Clipboard *realClipboard = nullptr)
         : clipboardInUse(realClipboard ? realClipboard : &clipboard)
     {
-        TokenStore::save(withToken ? std::optional<QString>(QStringLiteral("vesk_test")) : std::nullopt);
+        tokens.save(withToken ? std::optional<QString>(QStringLiteral("vesk_test")) : std::nullopt);
     }
 
     /// Creates the Store; call after scripting the start-up answers the test cares about.

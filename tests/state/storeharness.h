@@ -48,11 +48,9 @@ struct StoreHarness : StoreWorld
     {
         // A fixed local morning; the zone is set per test executable.
         clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0));
-        // The token cache is process-wide: start every Store from "no token".
-        TokenStore::save(std::nullopt);
     }
 
-    void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(TokenStore::save(token)); }
+    void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(tokens.save(token)); }
 
     Store &start() { return makeStore(clipboard); }
 

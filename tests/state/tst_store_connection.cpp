@@ -47,6 +47,38 @@ private Q_SLOTS:
         StoreHarness::run(store.refreshTask());
         QCOMPARE(h.feedRequests(), 1);
         QVERIFY(store.error().isEmpty());
+
+        // A pasted token with a line break inside would split the request header: it is not stored.
+        store.setToken(u"vesk_abc\r\nX-Injected: 1"_s);
+        QVERIFY(!store.hasToken());
+        QVERIFY(!QFile::exists(h.xdg.tokenPath()));
+        StoreHarness::run(store.refreshTask());
+        QCOMPARE(h.feedRequests(), 1);
+    }
+
+    void opensOnlyWebAndMailLinks()
+    {
+        // Join and mail links come from the service: only web pages and mail reach the desktop.
+        StoreHarness h;
+        Store &store = h.start();
+        const QStringList opened = {u"https://meet.example/abc?pwd=1"_s, u"mailto:r@x.io?subject=Hi"_s,
+                                    u"http://127.0.0.1:8080/settings"_s, u"http://localhost/download"_s,
+                                    u"http://[::1]:9000/"_s};
+        const QStringList refused = {u"file:///etc/passwd"_s,
+                                     u"smb://host/share"_s,
+                                     u"http://meet.example/abc"_s,
+                                     u"http://127.0.0.1.evil.example/"_s,
+                                     u"javascript:alert(1)"_s,
+                                     u"vesk://connect?token=vesk_x"_s,
+                                     u"https:///etc/passwd"_s,
+                                     u"ftp://files.example/x"_s,
+                                     u"/etc/passwd"_s};
+        for (const QString &url : opened + refused)
+            store.openUrl(QUrl(url));
+        QStringList seen;
+        for (const QUrl &url : std::as_const(h.urlOpener.opened))
+            seen.append(url.toString());
+        QCOMPARE(seen, opened);
     }
 
     void signOutForgetsOnlyTokenAndMeetings()
@@ -161,7 +193,7 @@ private Q_SLOTS:
         QVERIFY(!store.hasToken());
 
         // The sign-in callback stored a token behind the Store's back and announced it.
-        QVERIFY(TokenStore::save(u"vesk_from_browser"_s));
+        QVERIFY(h.tokens.save(u"vesk_from_browser"_s));
         Q_EMIT AppEvents::instance().veskConnected();
         QVERIFY(!store.hasToken()); // handled on a later turn
         QTRY_VERIFY(store.hasToken());

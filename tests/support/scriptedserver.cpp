@@ -56,6 +56,12 @@ ScriptedServer::Answer &ScriptedServer::Answer::never()
     return *this;
 }
 
+ScriptedServer::Answer &ScriptedServer::Answer::keepAlive()
+{
+    keepOpen = true;
+    return *this;
+}
+
 ScriptedServer::ScriptedServer(QObject *parent)
     : QObject(parent)
     , m_server(new QTcpServer(this))
@@ -106,9 +112,11 @@ bool ScriptedServer::waitForRequests(qsizetype count, int timeoutMs)
 void ScriptedServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        m_connectionIds.insert(socket, ++m_connections);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_buffers.remove(socket);
+            m_connectionIds.remove(socket);
             socket->deleteLater();
         });
     }
@@ -124,6 +132,7 @@ void ScriptedServer::onReadyRead(QTcpSocket *socket)
             return;
         const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
         RecordedRequest request;
+        request.connection = m_connectionIds.value(socket);
         const QList<QByteArray> start = lines.value(0).trimmed().split(' ');
         request.method = start.value(0);
         const QByteArray target = start.value(1);
@@ -175,13 +184,14 @@ void ScriptedServer::answer(QTcpSocket *socket, const RecordedRequest &request)
         }
         if (!hasType)
             bytes += "Content-Type: application/json\r\n";
-        bytes +=
-            "Content-Length: " + QByteArray::number(answer->body.size()) + "\r\nConnection: close\r\n\r\n";
+        bytes += "Content-Length: " + QByteArray::number(answer->body.size()) + "\r\n";
+        bytes += answer->keepOpen ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
         bytes += answer->body;
     }
     const bool drop = answer->kind == Answer::Kind::Drop;
+    const bool keepOpen = answer->keepOpen;
     QPointer<QTcpSocket> guard(socket);
-    auto send = [guard, bytes, drop] {
+    auto send = [guard, bytes, drop, keepOpen] {
         if (!guard)
             return;
         if (drop) {
@@ -189,7 +199,8 @@ void ScriptedServer::answer(QTcpSocket *socket, const RecordedRequest &request)
             return;
         }
         guard->write(bytes);
-        guard->disconnectFromHost();
+        if (!keepOpen)
+            guard->disconnectFromHost();
     };
     if (answer->delay.count() > 0)
         QTimer::singleShot(answer->delay, this, send);

@@ -20,6 +20,8 @@ struct RecordedRequest
     QByteArray rawQuery; ///< raw query text after "?", empty when none
     QList<std::pair<QByteArray, QByteArray>> headers;
     QByteArray body;
+    /// Which connection carried it: connections are numbered from 1 in the order they were accepted.
+    int connection = 0;
 
     /// The value of the first header of that name (case-insensitive); empty when absent.
     QByteArray header(const QByteArray &name) const;
@@ -44,6 +46,8 @@ public:
         Answer &drop();
         /// Keeps the connection open and never answers.
         Answer &never();
+        /// Answers and keeps the connection open for the next request (no "Connection: close").
+        Answer &keepAlive();
 
     private:
         friend class ScriptedServer;
@@ -57,6 +61,7 @@ public:
         int status = 200;
         QByteArray body;
         QList<std::pair<QByteArray, QByteArray>> headers;
+        bool keepOpen = false;
     };
 
     explicit ScriptedServer(QObject *parent = nullptr);
@@ -93,6 +98,8 @@ private:
     QHash<QByteArray, Route> m_routes;
     QList<Answer *> m_allAnswers;
     QHash<QTcpSocket *, QByteArray> m_buffers;
+    QHash<QTcpSocket *, int> m_connectionIds;
+    int m_connections = 0;
     QList<RecordedRequest> m_requests;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/qnamhttp.h"
+#include "service/tokenstore.h"
 #include "state/store.h"
 #include "support/fakeplatform.h"
 #include "support/scriptedserver.h"
@@ -25,7 +26,7 @@ struct StoreWorld
                      const QUrl &webUrl = QUrl(QStringLiteral("https://app.vesk.example")))
     {
         store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboardToUse,
-                                                 sounds, server.url(), webUrl});
+                                                 sounds, tokens, server.url(), webUrl});
         return *store;
     }
 
@@ -41,6 +42,7 @@ struct StoreWorld
     }
 
     TempXdg xdg;
+    TokenStore tokens;
     ScriptedServer server;
     QnamHttp http;
     FakeClock clock;

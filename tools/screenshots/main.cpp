@@ -97,6 +97,21 @@ QByteArray todayFeed()
     return json({{u"meetings"_s, meetings}});
 }
 
+// Fourteen meetings a quarter of an hour apart, every other one with a title far too long for a row.
+QByteArray busyFeed()
+{
+    QJsonArray meetings;
+    for (int i = 0; i < 14; ++i) {
+        const QString title =
+            i % 2 ? u"Quarterly business review with the Northwind purchasing team %1"_s.arg(i)
+                  : u"Check-in %1"_s.arg(i);
+        meetings.append(meeting(u"busy%1"_s.arg(i), title, 20 + i * 15, 15, u"unconfirmed"_s, u"medium"_s,
+                                u"meet"_s, QJsonValue::Null, QJsonValue::Null, false,
+                                {person(u"Ivo Petrov"_s, u"ivo@northwind.com"_s, u"accepted"_s)}));
+    }
+    return json({{u"meetings"_s, meetings}});
+}
+
 QJsonObject hit(const QString &name, const QString &email, const QString &company)
 {
     QJsonObject object{{u"email"_s, email}, {u"company"_s, company}};
@@ -147,15 +162,18 @@ public:
         return m_panel;
     }
 
-    /// Waits for `ready`, lets animations end, and saves the window as `name`.png.
-    bool shoot(const QString &name, const std::function<bool()> &ready)
+    /// Waits for `ready`, lets animations end, and saves the window as `name`.png. With a
+    /// `height`, the panel is held to it as a short screen's window would be.
+    bool shoot(const QString &name, const std::function<bool()> &ready, int height = 0)
     {
         if (!QTest::qWaitFor(ready, 8000)) {
             qWarning("%s: the state was not reached", qPrintable(name));
             return false;
         }
         for (int round = 0; round < 3; ++round) {
-            m_window.resize(440, int(std::ceil(m_panel->implicitHeight())));
+            if (height > 0)
+                m_panel->setHeight(height);
+            m_window.resize(440, height > 0 ? height : int(std::ceil(m_panel->implicitHeight())));
             QTest::qWait(200);
         }
         const QImage image = m_window.grabWindow();
@@ -169,6 +187,40 @@ public:
     }
 
     QQuickItem *panel() const { return m_panel; }
+
+    /// The item named `name` under `top` (the panel by default), searched through the visual tree.
+    QQuickItem *item(const QString &name, QQuickItem *top = nullptr) const
+    {
+        const std::function<QQuickItem *(QQuickItem *)> find = [&](QQuickItem *at) -> QQuickItem * {
+            if (at->objectName() == name)
+                return at;
+            for (QQuickItem *child : at->childItems()) {
+                if (QQuickItem *found = find(child))
+                    return found;
+            }
+            return nullptr;
+        };
+        QQuickItem *found = top ? find(top) : m_panel ? find(m_panel) : nullptr;
+        if (!found)
+            qWarning("no item named %s", qPrintable(name));
+        return found;
+    }
+
+    /// Types `text` into the item that has the keyboard focus.
+    void type(const QString &text)
+    {
+        for (const QChar c : text)
+            QTest::keyClick(&m_window, c.toLatin1());
+    }
+
+    /// Rests the pointer over the middle of `name`.
+    void hover(const QString &name)
+    {
+        if (QQuickItem *target = item(name)) {
+            const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+            QTest::mouseMove(&m_window, centre.toPoint());
+        }
+    }
 
 private:
     QString m_folder;
@@ -326,6 +378,91 @@ bool run(Shooter &s)
         store.setAvailPreview(QString());
         QCoro::waitFor(store.copyForCurrentTask());
         ok &= s.shoot(u"10-availability-error"_s, [&] { return !store.availError().isEmpty(); });
+    }
+
+    // A 1366 × 768 screen: a 728-pixel window (a 32-pixel top bar and the 4-pixel margins).
+    // With today's list the list gives up height; with a quick-add card open the bars scroll too.
+    constexpr int ShortWindow = 728;
+    for (const bool withCard : {false, true}) {
+        scriptToday(w);
+        w.on("POST", "/api/app/quick-add").reply(200, json(quickDraft(true)));
+        Store &store = s.start(true);
+        s.show(store);
+        ok &= waitForToday(store);
+        if (withCard) {
+            store.setQaText(u"Ivo <> Rena tomorrow 10am"_s);
+            QCoro::waitFor(store.quickDraftTask());
+        }
+        ok &= s.shoot(
+            withCard ? u"13-short-screen-card"_s : u"12-short-screen"_s,
+            [&] { return store.hasQaDraft() == withCard; }, ShortWindow);
+    }
+
+    // The dark tooltip of the previous-day button, and the "Today" pill that leaves the
+    // header's height alone.
+    scriptToday(w);
+    {
+        Store &store = s.start(true);
+        s.show(store);
+        ok &= waitForToday(store);
+        s.hover(u"previousDayButton"_s);
+        QTest::qWait(900);
+        ok &= s.shoot(u"14-tooltip"_s, [&] { return true; });
+        s.hover(u"mark"_s);
+    }
+
+    // The address typed for a person without one enables "Create & invite" at once.
+    scriptToday(w);
+    w.on("POST", "/api/app/quick-add").reply(200, json(quickDraft(true)));
+    {
+        Store &store = s.start(true);
+        s.show(store);
+        ok &= waitForToday(store);
+        store.setQaText(u"Ivo <> Rena tomorrow 10am"_s);
+        QCoro::waitFor(store.quickDraftTask());
+        QTest::qWait(300);
+        store.setQaPersonEmail(0, u"rena@acme.io"_s);
+        QTest::qWait(300);
+        if (QQuickItem *row = s.item(u"personRow1"_s)) {
+            if (QQuickItem *field = s.item(u"addressField"_s, row)) {
+                field->forceActiveFocus();
+                s.type(u"ivo@northwind.com"_s);
+            }
+        }
+        ok &= s.shoot(u"15-quick-add-typed-address"_s, [&] {
+            return store.hasQaDraft() && store.qaDraft()->people.value(1).email.has_value();
+        });
+    }
+
+    // The copy key named as the desktop names it, once it is bound.
+    scriptToday(w);
+    {
+        Store &store = s.start(true);
+        store.setCopyShortcut(u"Ctrl+Alt+A"_s);
+        s.show(store);
+        ok &= s.shoot(u"16-copy-key-bound"_s, [&] { return store.today().size() == 6; });
+    }
+
+    // A long day scrolled, with an open row beside the scroll bar and long titles that leave the
+    // time column and the risk bar in place.
+    w.server.reset();
+    w.on("GET", "/api/today").header("Content-Type", "application/json").reply(200, busyFeed());
+    {
+        Store &store = s.start(true);
+        QQuickItem *panel = s.show(store);
+        ok &= QTest::qWaitFor([&] { return store.today().size() == 14; }, 5000);
+        panel->setProperty("expanded", u"busy1"_s);
+        ok &= s.shoot(u"17-long-day-open-row"_s, [&] { return true; });
+    }
+
+    // A token typed into the sign-in screen: "Connect" lights up.
+    w.server.reset();
+    {
+        Store &store = s.start(false);
+        QQuickItem *panel = s.show(store);
+        panel->setProperty("tokenSectionOpen", true);
+        panel->setProperty("tokenInput", u"vesk_abc"_s);
+        ok &= s.shoot(u"18-signed-out-token-typed"_s, [&] { return !store.hasToken(); });
     }
 
     // An update offered in the footer.
