@@ -4,10 +4,10 @@
 
 struct ca_context;
 
-/// Confirmation sounds through libcanberra, played by freedesktop sound-theme event id. The library
-/// and its context (with the sound driver behind it) load on the first sound, not at start-up;
-/// the context then lives as long as the adapter. Playing returns at once and is silent when there
-/// is no libcanberra, no sound device, no sound server or no theme.
+/// Confirmation sounds through libcanberra, played by freedesktop sound-theme event id. The context
+/// (with the sound driver it loads) is made on the first sound, not at start-up, and then lives as
+/// long as the adapter. Playing returns at once and is silent when there is no sound device, no
+/// sound server or no theme.
 class CanberraSounds : public Sounds
 {
 public:
