@@ -84,6 +84,7 @@ uninstall-user:
 	@rm -f $(USER_PREFIX)/bin/vesk-bar $(USER_PREFIX)/share/applications/vesk-bar.desktop \
 	  $(USER_PREFIX)/share/metainfo/vesk-bar.metainfo.xml \
 	  $(USER_PREFIX)/share/icons/hicolor/scalable/apps/vesk-bar.svg \
+	  $(USER_PREFIX)/share/icons/hicolor/scalable/status/vesk-bar-tray.svg \
 	  $(USER_PREFIX)/share/icons/hicolor/scalable/status/vesk-bar-symbolic.svg
 	-@update-desktop-database $(USER_PREFIX)/share/applications 2>/dev/null
 	-@gtk-update-icon-cache -q -t $(USER_PREFIX)/share/icons/hicolor 2>/dev/null

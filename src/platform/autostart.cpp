@@ -63,11 +63,122 @@ QString escapeValue(const QString &value)
     return text;
 }
 
+/// What an autostart file says, as far as starting at login goes.
+struct EntryFile
+{
+    bool exists = false;
+    bool readable = false;
+    bool isEntry = false;  ///< it has a [Desktop Entry] group
+    bool disabled = false; ///< Hidden=true or X-GNOME-Autostart-enabled=false
+    QString exec;          ///< the Exec value as written
+};
+
+EntryFile readEntry(const QString &path)
+{
+    EntryFile entry;
+    // Read as a small regular file only: a FIFO or a link to a device in its place says nothing.
+    const LocalFile::Result read = LocalFile::read(path, XdgAutostart::kMaxEntryBytes);
+    entry.exists = read.bytes.has_value() || read.refusal != LocalFile::Refusal::Missing;
+    if (!read.bytes)
+        return entry;
+    entry.readable = true;
+
+    bool inMainGroup = false;
+    const QList<QByteArray> lines = read.bytes->split('\n');
+    for (const QByteArray &raw : lines) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[')) {
+            inMainGroup = line == QByteArrayLiteral("[Desktop Entry]");
+            entry.isEntry = entry.isEntry || inMainGroup;
+            continue;
+        }
+        if (!inMainGroup)
+            continue;
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0)
+            continue;
+        const QByteArray key = line.left(equals).trimmed();
+        const QByteArray value = line.mid(equals + 1).trimmed();
+        if (key == QByteArrayLiteral("Hidden") && value.toLower() == QByteArrayLiteral("true"))
+            entry.disabled = true;
+        if (key == QByteArrayLiteral("X-GNOME-Autostart-enabled") &&
+            value.toLower() == QByteArrayLiteral("false"))
+            entry.disabled = true;
+        if (key == QByteArrayLiteral("Exec"))
+            entry.exec = QString::fromUtf8(value);
+    }
+    return entry;
+}
+
+/// The executable file a program name or path stands for, with links resolved; empty when there is
+/// none. A bare name is looked up on the PATH, as the session starting the entry does.
+QString resolveProgram(const QString &program)
+{
+    if (program.isEmpty())
+        return {};
+    const QString path = program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && info.isExecutable() ? info.canonicalFilePath() : QString();
+}
+
 } // namespace
 
-XdgAutostart::XdgAutostart(QString filePath)
+XdgAutostart::XdgAutostart(QString filePath, QString program)
     : m_filePath(std::move(filePath))
+    , m_program(std::move(program))
 {}
+
+QString XdgAutostart::program() const
+{
+    if (!m_program.isEmpty())
+        return m_program;
+    // Started through the `vesk-bar` launcher, the entry names the launcher.
+    const QString launcher = qEnvironmentVariable("VESK_BAR_LAUNCHER");
+    if (!launcher.isEmpty())
+        return launcher;
+    const QString self = QCoreApplication::applicationFilePath();
+    return self.isEmpty() ? QStringLiteral("vesk-bar") : self;
+}
+
+XdgAutostart::Command XdgAutostart::parseExec(const QString &exec)
+{
+    // The string-level escapes every desktop entry value has come off first.
+    QString text;
+    for (qsizetype i = 0; i < exec.size(); ++i) {
+        const QChar c = exec.at(i);
+        if (c != u'\\' || i + 1 == exec.size()) {
+            text += c;
+            continue;
+        }
+        const QChar next = exec.at(++i);
+        text += next == u's'   ? QChar(u' ')
+                : next == u'n' ? QChar(u'\n')
+                : next == u't' ? QChar(u'\t')
+                : next == u'r' ? QChar(u'\r')
+                               : next;
+    }
+    text = text.trimmed();
+
+    Command command;
+    qsizetype i = 0;
+    if (text.startsWith(u'"')) {
+        // Inside quotes a backslash takes the next character as it is.
+        for (i = 1; i < text.size() && text.at(i) != u'"'; ++i) {
+            if (text.at(i) == u'\\' && i + 1 < text.size())
+                ++i;
+            command.program += text.at(i);
+        }
+        ++i;
+    } else {
+        while (i < text.size() && !text.at(i).isSpace())
+            command.program += text.at(i++);
+    }
+    command.program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    command.arguments = text.mid(i).trimmed();
+    return command;
+}
 
 QString XdgAutostart::defaultFilePath()
 {
@@ -106,17 +217,10 @@ bool XdgAutostart::registerItem()
     const QString path = filePath();
     if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    // Started through the `vesk-bar` launcher, the entry names the launcher.
-    QString program = qEnvironmentVariable("VESK_BAR_LAUNCHER");
-    if (program.isEmpty())
-        program = QCoreApplication::applicationFilePath();
-    if (program.isEmpty())
-        program = QStringLiteral("vesk-bar");
-
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = entry(program);
+    const QByteArray bytes = entry(program());
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -140,38 +244,36 @@ LoginItem::Status XdgAutostart::status() const
     const QString path = filePath();
     if (path.isEmpty())
         return Status::NotFound;
-    // Read as a small regular file only: a FIFO or a link to a device in its place says nothing.
-    const LocalFile::Result read = LocalFile::read(path, kMaxEntryBytes);
-    if (!read.bytes)
-        return read.refusal == LocalFile::Refusal::Missing ? Status::NotRegistered : Status::NotFound;
-
-    bool inMainGroup = false;
-    bool sawMainGroup = false;
-    bool disabled = false;
-    const QList<QByteArray> lines = read.bytes->split('\n');
-    for (const QByteArray &raw : lines) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        if (line.startsWith('[')) {
-            inMainGroup = line == QByteArrayLiteral("[Desktop Entry]");
-            sawMainGroup = sawMainGroup || inMainGroup;
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const qsizetype equals = line.indexOf('=');
-        if (equals < 0)
-            continue;
-        const QByteArray key = line.left(equals).trimmed();
-        const QByteArray value = line.mid(equals + 1).trimmed().toLower();
-        if (key == QByteArrayLiteral("Hidden") && value == QByteArrayLiteral("true"))
-            disabled = true;
-        if (key == QByteArrayLiteral("X-GNOME-Autostart-enabled") && value == QByteArrayLiteral("false"))
-            disabled = true;
-    }
+    const EntryFile entry = readEntry(path);
+    if (!entry.exists)
+        return Status::NotRegistered;
+    if (!entry.readable)
+        return Status::NotFound;
     // A file that is not a desktop entry starts nothing at login.
-    if (!sawMainGroup || disabled)
+    if (!entry.isEntry || entry.disabled)
         return Status::RequiresApproval;
+    // Nor does an entry whose program is gone.
+    if (resolveProgram(parseExec(entry.exec).program).isEmpty())
+        return Status::NotFound;
     return Status::Enabled;
+}
+
+bool XdgAutostart::takeOver()
+{
+    const EntryFile entry = readEntry(filePath());
+    if (!entry.isEntry || entry.disabled)
+        return false;
+    const Command command = parseExec(entry.exec);
+    if (QFileInfo(command.program).fileName() != u"vesk-bar" || command.arguments != u"--autostart")
+        return false; // someone else's, or one the user changed
+    // The installed program is the one the installed launcher entry starts.
+    const QString launcher = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                    QStringLiteral("applications/vesk-bar.desktop"));
+    const QString self = resolveProgram(program());
+    if (launcher.isEmpty() || self.isEmpty() ||
+        self != resolveProgram(parseExec(readEntry(launcher).exec).program))
+        return false; // not the installed program
+    if (resolveProgram(command.program) == self)
+        return false;
+    return registerItem();
 }

@@ -42,13 +42,10 @@ bool HotKeys::isWaylandSession()
            qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland";
 }
 
-HotKeys &HotKeys::shared()
-{
-    static HotKeys *instance = new HotKeys; // lives as long as the process
-    return *instance;
-}
-
-HotKeys::HotKeys() = default;
+HotKeys::HotKeys(bool waylandSession, QObject *parent)
+    : QObject(parent)
+    , m_waylandSession(waylandSession)
+{}
 
 HotKeys::~HotKeys()
 {
@@ -72,11 +69,10 @@ void HotKeys::install()
     if (m_installed)
         return;
     m_installed = true;
-    const bool wayland = waylandSession();
-    xcb_connection_t *c = wayland ? nullptr : x11Connection();
+    xcb_connection_t *c = m_waylandSession ? nullptr : x11Connection();
     if (!c) {
         m_refs = {{Toggle, {}}, {Copy, {}}};
-        if (wayland)
+        if (m_waylandSession)
             installPortal();
         return;
     }
@@ -164,14 +160,14 @@ bool HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, qint
 
 void HotKeys::pressed(quint32 id)
 {
-    // Deferred, and the action looked up only when it runs, so a replaced action is the one used.
+    // Sent once the native event has been handled, on a later turn of the event loop.
     QMetaObject::invokeMethod(
         this,
         [this, id] {
             if (id == Toggle)
-                onToggle();
+                Q_EMIT togglePressed();
             else
-                onCopy();
+                Q_EMIT copyPressed();
         },
         Qt::QueuedConnection);
 }

@@ -4,15 +4,13 @@
 #include <QList>
 #include <QObject>
 
-#include <functional>
-
 class PortalShortcuts;
 
-/// The two system-wide key combinations: Ctrl+Alt+H (id 1) runs `onToggle`, Ctrl+Alt+A (id 2)
-/// runs `onCopy`. On X11 the keys are grabbed on the root window; on Wayland they are bound through the
+/// The two system-wide key combinations: Ctrl+Alt+H (id 1) sends `togglePressed`, Ctrl+Alt+A (id 2)
+/// sends `copyPressed`. On X11 the keys are grabbed on the root window; on Wayland they are bound through the
 /// desktop portal's global shortcuts when the portal offers them; elsewhere nothing is registered.
 /// A combination the system refuses (another client holds it) never fires; the other still works.
-/// The action runs on a later turn of the event loop and is looked up then.
+/// The signal goes out on a later turn of the event loop, after the native event was handled.
 class HotKeys : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -24,10 +22,8 @@ public:
         Copy = 2
     };
 
-    /// The shared instance, created on first use and kept for the life of the process.
-    static HotKeys &shared();
-
-    HotKeys();
+    /// `waylandSession` chooses the backend `install()` uses: the desktop portal instead of X11 grabs.
+    explicit HotKeys(bool waylandSession = isWaylandSession(), QObject *parent = nullptr);
     ~HotKeys() override;
 
     /// Registers both combinations (once). Needs the application object.
@@ -35,14 +31,14 @@ public:
     /// Whether the combination with this id is registered.
     bool isRegistered(quint32 id) const;
 
-    std::function<void()> onToggle = [] {};
-    std::function<void()> onCopy = [] {};
-
-    /// Whether this is a Wayland session, where X11 grabs do not work; read by `install()`.
+    /// Whether this is a Wayland session, where X11 grabs do not work.
     static bool isWaylandSession();
-    std::function<bool()> waylandSession = &HotKeys::isWaylandSession;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+Q_SIGNALS:
+    void togglePressed();
+    void copyPressed();
 
 private:
     struct Registration
@@ -54,6 +50,7 @@ private:
     bool grabX11(quint32 id, quint32 keysym);
     void installPortal();
 
+    bool m_waylandSession;
     QList<Registration> m_refs;
     PortalShortcuts *m_portal = nullptr; ///< the Wayland backend, a child; null on X11
     bool m_installed = false;

@@ -18,4 +18,7 @@ public:
     /// Removes the login item; false when that failed.
     virtual bool unregisterItem() = 0;
     virtual Status status() const = 0;
+    /// When the login item is ours but starts another copy of the program, and this process is the
+    /// installed program, points the item at this process's program. True when it did.
+    virtual bool takeOver() = 0;
 };

@@ -4,7 +4,6 @@
 #include "platform/sounds.h"
 #include "service/tokenstore.h"
 #include "shell/callbackurl.h"
-#include "state/appevents.h"
 
 #include <QTimer>
 
@@ -40,10 +39,10 @@ bool AppDelegate::openUrl(const QString &raw)
 
     m_settings.remove(PendingStateKey.toString());
     const bool saved = m_tokens.save(*token);
-    Q_EMIT AppEvents::instance().veskConnected();
+    Q_EMIT veskConnected();
     // The sound confirms a completed sign-in; a token that could not be written completes nothing.
     if (saved)
         m_sounds.play(Sounds::Sound::SignedIn);
-    QTimer::singleShot(m_toggleDelay, this, &AppDelegate::toggleRequested);
+    QTimer::singleShot(m_panelDelay, this, &AppDelegate::panelRequested);
     return true;
 }

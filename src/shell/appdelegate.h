@@ -23,19 +23,23 @@ public:
     /// Runs the callback acceptance for one URL; true when it was accepted.
     bool openUrl(const QString &raw);
 
-    /// How long after an accepted callback the panel is toggled (0.3 s).
-    void setToggleDelay(std::chrono::milliseconds delay) { m_toggleDelay = delay; }
+    /// How long after an accepted callback the panel is brought up (0.3 s).
+    void setPanelDelay(std::chrono::milliseconds delay) { m_panelDelay = delay; }
 
     /// The settings key holding the state of the browser sign-in that waits for its callback.
     static constexpr QStringView PendingStateKey = u"pendingConnectState";
 
 Q_SIGNALS:
-    /// Asks for the panel to be toggled; sent a short while after an accepted callback.
-    void toggleRequested();
+    /// "VeskConnected": an accepted callback stored a new token (or tried to).
+    void veskConnected();
+    /// Asks for the panel to be brought up showing the signed-in state: opened and raised when it is
+    /// hidden, left open when it is open. Sent a short while after an accepted callback.
+    void panelRequested();
 
 private:
     Settings &m_settings;
     Sounds &m_sounds;
     TokenStore &m_tokens;
     std::chrono::milliseconds m_toggleDelay{300};
+    std::chrono::milliseconds m_panelDelay{300};
 };

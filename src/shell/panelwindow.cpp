@@ -171,12 +171,3 @@ void PanelWindow::keyPressEvent(QKeyEvent *event)
         event->accept();
     }
 }
-
-void PanelWindow::exposeEvent(QExposeEvent *event)
-{
-    QQuickView::exposeEvent(event);
-    if (isExposed() && !m_shownOnce) {
-        m_shownOnce = true;
-        Q_EMIT firstShown();
-    }
-}

@@ -53,13 +53,8 @@ public:
     /// The view's load errors; empty when the panel loaded.
     QString loadErrors() const { return m_loadErrors; }
 
-Q_SIGNALS:
-    /// The panel is on screen for the first time.
-    void firstShown();
-
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void exposeEvent(QExposeEvent *event) override;
 
 private:
     void applyMode();
@@ -70,7 +65,6 @@ private:
     Mode m_mode;
     std::optional<QPoint> m_anchor;
     bool m_wasActive = false;
-    bool m_shownOnce = false;
     QElapsedTimer m_lastAutoHide;
     QString m_loadErrors;
 };

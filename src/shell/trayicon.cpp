@@ -16,9 +16,8 @@
 
 namespace {
 
-// The mark is drawn in the brand violet (Pal::violet), which reads on light and dark panels
-// alike; GNOME recolours the themed symbolic icon, which it prefers when installed.
-constexpr int PixmapSizes[] = {16, 22, 24, 32, 48, 64};
+// The usual panel sizes and their doubles, for HiDPI panels.
+constexpr int PixmapSizes[] = {16, 22, 24, 32, 44, 48, 64};
 
 QIcon markIcon()
 {
@@ -62,7 +61,7 @@ TrayIcon::~TrayIcon() = default;
 
 QString TrayIcon::installedIconName()
 {
-    const QString name = QStringLiteral("vesk-bar-symbolic");
+    const QString name = QStringLiteral("vesk-bar-tray");
     const QString file =
         QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                QStringLiteral("icons/hicolor/scalable/status/") + name + u".svg"_qs);

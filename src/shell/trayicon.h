@@ -42,7 +42,8 @@ public:
     /// the tray does not say.
     std::optional<QPoint> iconAnchor() const;
 
-    /// The theme icon name of the installed symbolic mark; empty when it is not installed.
+    /// The theme icon name of the installed tray mark (full colour, never symbolic); empty when it
+    /// is not installed, and the item is then drawn from its pixmaps alone.
     static QString installedIconName();
 
 Q_SIGNALS:

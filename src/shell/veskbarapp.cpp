@@ -1,6 +1,5 @@
 #include "shell/veskbarapp.h"
 
-#include "platform/hotkeys.h"
 #include "platform/singleinstance.h"
 #include "service/endpoints.h"
 #include "shell/appdelegate.h"
@@ -14,7 +13,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QJsonDocument>
-#include <QPointer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,8 +34,6 @@ VeskBarApp::VeskBarApp(CommandLine commandLine, SingleInstance *instance, QObjec
 
 VeskBarApp::~VeskBarApp()
 {
-    HotKeys::shared().onToggle = [] {};
-    HotKeys::shared().onCopy = [] {};
     m_headsUp.reset();
     m_tray.reset();
     m_panel.reset();
@@ -51,20 +47,20 @@ void VeskBarApp::start()
     if (m_store)
         return;
     m_delegate = std::make_unique<AppDelegate>(m_settings, m_sounds, m_tokens);
-    connect(m_delegate.get(), &AppDelegate::toggleRequested, this, &VeskBarApp::toggleVeskPanel);
+    // The sign-in brings the panel up; toggling would close a window left open.
+    connect(m_delegate.get(), &AppDelegate::panelRequested, this, &VeskBarApp::bringUpPanel);
 
-    HotKeys &keys = HotKeys::shared();
-    keys.install();
-    keys.onToggle = [self = QPointer<VeskBarApp>(this)] {
-        if (self)
-            self->toggleVeskPanel();
-    };
+    m_hotKeys.install();
+    connect(&m_hotKeys, &HotKeys::togglePressed, this, &VeskBarApp::toggleVeskPanel);
 
     m_store =
         std::make_unique<Store>(Services{m_http, m_clock, m_settings, m_loginItem, m_urlOpener, m_clipboard,
                                          m_sounds, m_tokens, Endpoints::apiBase(), Endpoints::webUrl()});
+    connect(m_delegate.get(), &AppDelegate::veskConnected, m_store.get(), &Store::veskConnected);
+    // The copy key works from start-up, whether or not anything is on screen yet.
+    connect(&m_hotKeys, &HotKeys::copyPressed, m_store.get(), &Store::copyForCurrent);
     // The panel names the copy key only when the desktop let us bind it.
-    m_store->setCopyShortcut(keys.isRegistered(HotKeys::Copy) ? u"Ctrl+Alt+A"_s : QString());
+    m_store->setCopyShortcut(m_hotKeys.isRegistered(HotKeys::Copy) ? u"Ctrl+Alt+A"_s : QString());
 
     m_tray = std::make_unique<TrayIcon>();
     m_tray->setTitle(m_store->menuTitle());
@@ -75,7 +71,6 @@ void VeskBarApp::start()
     connect(m_tray.get(), &TrayIcon::openRequested, this, [this] { panel().open(); });
     connect(m_tray.get(), &TrayIcon::quitRequested, QCoreApplication::instance(), &QCoreApplication::quit,
             Qt::QueuedConnection);
-    connect(m_tray.get(), &TrayIcon::shown, this, &VeskBarApp::armCopyKey);
     connect(m_tray.get(), &TrayIcon::kindChanged, this, &VeskBarApp::followTrayKind);
     m_tray->start();
     followTrayKind();
@@ -118,14 +113,6 @@ void VeskBarApp::startHeadsUpAndStatus()
         connect(m_store.get(), changed, this, publish);
 }
 
-void VeskBarApp::armCopyKey()
-{
-    HotKeys::shared().onCopy = [store = QPointer<Store>(m_store.get())] {
-        if (store)
-            store->copyForCurrent();
-    };
-}
-
 PanelWindow &VeskBarApp::panel()
 {
     if (!m_panel) {
@@ -134,11 +121,6 @@ PanelWindow &VeskBarApp::panel()
                                                                          : PanelWindow::Mode::Window);
         BenchTrace::mark("panel-built");
         BenchTrace::watchFrames(m_panel.get());
-        // Without any tray the panel window stands in for the item.
-        connect(m_panel.get(), &PanelWindow::firstShown, this, [this] {
-            if (m_tray->kind() == TrayIcon::Kind::None)
-                armCopyKey();
-        });
     }
     return *m_panel;
 }
@@ -158,6 +140,11 @@ void VeskBarApp::toggleVeskPanel()
 {
     // The XEmbed icon knows where it is; otherwise the panel uses the last click point.
     panel().toggle(m_tray->iconAnchor());
+}
+
+void VeskBarApp::bringUpPanel()
+{
+    panel().open(m_tray->iconAnchor());
 }
 
 void VeskBarApp::handleArguments(const QStringList &arguments, bool fromLaterLaunch)

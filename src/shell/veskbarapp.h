@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/desktopnotifications.h"
 #include "platform/desktopurlopener.h"
+#include "platform/hotkeys.h"
 #include "platform/qnamhttp.h"
 #include "platform/qsettingsstore.h"
 #include "platform/qtclipboard.h"
@@ -35,13 +36,15 @@ public:
     VeskBarApp(CommandLine commandLine, SingleInstance *instance, QObject *parent = nullptr);
     ~VeskBarApp() override;
 
-    /// Starts everything, in order: delegate, hot keys and their toggle action, the Store, the
-    /// panel window, the status item (whose appearance sets the copy action), then this process's
-    /// own arguments on the next turn of the event loop.
+    /// Starts everything, in order: delegate, hot keys and their toggle action, the Store and the
+    /// copy action, the status item, then this process's own arguments on the next turn of the
+    /// event loop.
     void start();
 
     /// Opens the panel if it is closed and closes it if it is open, as a click on the item would.
     void toggleVeskPanel();
+    /// Opens and raises the panel when it is closed; leaves it open when it is open.
+    void bringUpPanel();
 
     /// Arguments of this launch or handed over by a later one. A later launch without arguments
     /// brings the panel up.
@@ -53,11 +56,11 @@ public:
     PanelWindow &panel();
     TrayIcon &tray() const { return *m_tray; }
     AppDelegate &delegate() const { return *m_delegate; }
+    HotKeys &hotKeys() { return m_hotKeys; }
 
 private:
     void followTrayKind();
     bool panelIsPopup() const;
-    void armCopyKey();
     /// Heads-up notifications, and the status line `vesk-bar --status` reads from the instance.
     void startHeadsUpAndStatus();
 
@@ -72,6 +75,7 @@ private:
     QtClipboard m_clipboard;
     CanberraSounds m_sounds;
     TokenStore m_tokens;
+    HotKeys m_hotKeys;
     DesktopNotifications m_notifications{QDBusConnection::sessionBus()};
 
     std::unique_ptr<AppDelegate> m_delegate;

@@ -4,7 +4,6 @@
 #include "platform/loginitem.h"
 #include "service/messages.h"
 #include "service/tokenstore.h"
-#include "state/appevents.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -37,6 +36,8 @@ Store::Store(Services services, QObject *parent)
     m_now = created;
     m_day = localDate(created).startOfDay();
     m_hasToken = m_services.tokens.load().has_value();
+    // A login item left by another copy of the program (a build folder, say) becomes this one's.
+    m_services.loginItem.takeOver();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
 
     m_announced = derived();
@@ -45,10 +46,6 @@ Store::Store(Services services, QObject *parent)
 
     startTask([this] { refreshTask(); });
     startTask([this] { checkForUpdateTask(); });
-
-    connect(
-        &AppEvents::instance(), &AppEvents::veskConnected, this, [this] { connectedTask(); },
-        Qt::QueuedConnection);
 
     m_timer.setInterval(kTickInterval);
     connect(&m_timer, &QTimer::timeout, this, &Store::tick);
@@ -149,6 +146,11 @@ QString Store::menuTitle() const
 void Store::refresh()
 {
     startTask([this] { refreshTask(); });
+}
+
+void Store::veskConnected()
+{
+    startTask([this] { connectedTask(); });
 }
 
 void Store::shiftDay(int n)

@@ -218,6 +218,8 @@ public:
     Q_INVOKABLE void setToken(const QString &token);
     /// Forgets the token.
     Q_INVOKABLE void signOut();
+    /// "VeskConnected": the browser sign-in stored a new token; re-reads it and reloads.
+    void veskConnected();
     /// Starts the browser sign-in.
     Q_INVOKABLE void signInWithBrowser();
     /// Switches the login item on or off.

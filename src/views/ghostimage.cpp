@@ -1,45 +1,19 @@
 #include "views/ghostimage.h"
 
 #include <QPainter>
+#include <QQuickWindow>
+#include <QSvgRenderer>
 
 #include <cmath>
 
 namespace {
 constexpr qreal GridWidth = 40.0;
 constexpr qreal GridHeight = 48.0;
-
-void drawGhost(QPainter &painter, qreal height, const QColor &color)
-{
-    const qreal unit = height / GridHeight;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.scale(unit, unit);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawPath(ghostPath());
-    painter.restore();
-}
 } // namespace
 
-QPainterPath ghostPath()
+QString ghostDrawing()
 {
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    path.moveTo(20, 2);
-    path.cubicTo(10, 2, 4, 10, 4, 20);
-    path.lineTo(4, 42);
-    path.lineTo(9, 38);
-    path.lineTo(14, 42);
-    path.lineTo(20, 38);
-    path.lineTo(26, 42);
-    path.lineTo(31, 38);
-    path.lineTo(36, 42);
-    path.lineTo(36, 20);
-    path.cubicTo(36, 10, 30, 2, 20, 2);
-    path.closeSubpath();
-    path.addEllipse(QRectF(10.8, 14.8, 6.4, 6.4));
-    path.addEllipse(QRectF(22.8, 14.8, 6.4, 6.4));
-    return path;
+    return QStringLiteral(":/vesk/mark.svg");
 }
 
 QSizeF ghostSize(qreal height)
@@ -56,9 +30,19 @@ QImage ghostImage(qreal height, qreal devicePixelRatio, QColor color)
                        int(std::ceil(logical.height() * devicePixelRatio - 1e-9)));
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    image.setDevicePixelRatio(devicePixelRatio);
+    QSvgRenderer drawing(ghostDrawing());
+    if (!drawing.isValid())
+        return {};
     QPainter painter(&image);
-    drawGhost(painter, height, color);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    // The drawing is a square as high as the mark; its sides are empty.
+    const qreal side = height * devicePixelRatio;
+    drawing.render(&painter, QRectF((pixels.width() - side) / 2, 0, side, side));
+    // Whatever colour the drawing has, the mark takes `color`, keeping the drawing's coverage.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), color);
+    painter.end();
+    image.setDevicePixelRatio(devicePixelRatio);
     return image;
 }
 
@@ -80,5 +64,11 @@ void GhostMark::setColor(const QColor &color)
 
 void GhostMark::paint(QPainter *painter)
 {
-    drawGhost(*painter, height(), m_color);
+    const qreal ratio = window() ? window()->effectiveDevicePixelRatio() : 1.0;
+    const QImage image = ghostImage(height(), ratio, m_color);
+    if (image.isNull())
+        return;
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    const QSizeF size = image.deviceIndependentSize();
+    painter->drawImage(QRectF((width() - size.width()) / 2, 0, size.width(), size.height()), image);
 }

@@ -42,7 +42,8 @@ public:
     static inline const QColor red{0xFF, 0x6B, 0x7A};
     static inline const QColor violet2{0xC4, 0xB8, 0xFF};
     /// The strong accent: the mark, the sign-in button, "Join" before a meeting, "Open in Mail".
-    static inline const QColor violet{0x8F, 0x7B, 0xFF};
+    // The mark's colour; the build also fills the installed tray icon with it.
+    static inline const QColor violet = QColor::fromRgb(QRgb(VESK_MARK_RGB));
     /// The near-black ink on filled pills and the violet copy button.
     static inline const QColor ink{0x0B, 0x0B, 0x14};
     /// The desktop's red for the feed error line.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -36,13 +37,39 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A program that would start: an executable file.
+QString makeProgram(const QString &path, bool executable = true)
+{
+    writeFile(path, "#!/bin/sh\nexit 0\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                    (executable ? QFile::ExeOwner : QFile::Permissions()));
+    return path;
+}
+
+QByteArray entryRunning(const QString &program)
+{
+    return XdgAutostart::entry(program);
+}
+
 } // namespace
 
 class TestAutostart : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_programs;
+    QString m_installed; ///< the vesk-bar the installed launcher entry starts (and on the PATH)
+    QString m_build;     ///< another copy, in a build folder
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_programs.isValid());
+        m_installed = makeProgram(m_programs.path() + u"/bin/vesk-bar"_s);
+        m_build = makeProgram(m_programs.path() + u"/My Build/src/vesk-bar"_s);
+        qputenv("PATH", QFile::encodeName(m_programs.path() + u"/bin:"_s) + qgetenv("PATH"));
+    }
+
     void registerWritesAValidEntry()
     {
         TempXdg xdg;
@@ -84,6 +111,20 @@ private Q_SLOTS:
         QTest::newRow("blanks around =") << head + "Hidden = true\n" << LoginItem::Status::RequiresApproval;
         QTest::newRow("other group's Hidden") << head + "\n[Desktop Action x]\nHidden=true\n"
                                               << LoginItem::Status::Enabled;
+        // An entry must name a program that exists and will start.
+        const QByteArray build = "[Desktop Entry]\nType=Application\nExec=\"" +
+                                 QFile::encodeName(m_build).replace("My Build", "My\\sBuild") +
+                                 "\" --autostart\n";
+        QTest::newRow("quoted path with an escaped blank") << build << LoginItem::Status::Enabled;
+        QTest::newRow("program gone")
+            << QByteArray(build).replace("My\\sBuild", "Removed") << LoginItem::Status::NotFound;
+        QTest::newRow("program not executable")
+            << entryRunning(makeProgram(m_programs.path() + u"/plain/vesk-bar"_s, false))
+            << LoginItem::Status::NotFound;
+        QTest::newRow("name not on the PATH")
+            << QByteArray(head).replace("vesk-bar --", "vesk-bar-gone --") << LoginItem::Status::NotFound;
+        QTest::newRow("no Exec") << QByteArray("[Desktop Entry]\nType=Application\n")
+                                 << LoginItem::Status::NotFound;
         QTest::newRow("over the size limit")
             << head + QByteArray(XdgAutostart::kMaxEntryBytes, '#') << LoginItem::Status::NotFound;
     }
@@ -136,6 +177,52 @@ private Q_SLOTS:
         QVERIFY(autostart.status() != LoginItem::Status::Enabled);
     }
 
+    void installedProgramTakesOurEntryOver_data()
+    {
+        QTest::addColumn<QString>("self");     // the program of the process that starts
+        QTest::addColumn<QByteArray>("entry"); // what the user's autostart folder holds
+        QTest::addColumn<bool>("takenOver");
+        QTest::addColumn<bool>("launcher"); // the launcher entry is installed
+        const QByteArray gone = entryRunning(m_programs.path() + u"/Removed/vesk-bar"_s);
+        QTest::newRow("a build's entry") << m_installed << entryRunning(m_build) << true << true;
+        QTest::newRow("an entry whose program is gone") << m_installed << gone << true << true;
+        QTest::newRow("ours already") << m_installed << entryRunning(m_installed) << false << true;
+        QTest::newRow("ours by name")
+            << m_installed << QByteArray("[Desktop Entry]\nExec=vesk-bar --autostart\n") << false << true;
+        // A copy that is not the installed one never takes the entry from another.
+        QTest::newRow("from a build") << m_build << entryRunning(m_installed) << false << true;
+        QTest::newRow("from a build, program gone") << m_build << gone << false << true;
+        // The user's choices stay.
+        QTest::newRow("disabled") << m_installed << entryRunning(m_build) + "Hidden=true\n" << false << true;
+        QTest::newRow("other arguments")
+            << m_installed << entryRunning(m_build).replace("--autostart", "--autostart --verbose") << false
+            << true;
+        QTest::newRow("no launcher installed") << m_installed << entryRunning(m_build) << false << false;
+        QTest::newRow("another program")
+            << m_installed << entryRunning(makeProgram(m_programs.path() + u"/bin/wrapper"_s)) << false
+            << true;
+    }
+
+    void installedProgramTakesOurEntryOver()
+    {
+        QFETCH(QString, self);
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, takenOver);
+        QFETCH(bool, launcher);
+        TempXdg xdg;
+        if (launcher) {
+            writeFile(xdg.dataHome() + u"/applications/vesk-bar.desktop"_s,
+                      "[Desktop Entry]\nType=Application\nName=Vesk\nExec=\"" +
+                          QFile::encodeName(m_installed) + "\" %u\n");
+        }
+        writeFile(entryPath(xdg), entry);
+        XdgAutostart autostart({}, self);
+        QCOMPARE(autostart.takeOver(), takenOver);
+        QCOMPARE(readFile(entryPath(xdg)), takenOver ? entryRunning(self) : entry);
+        if (takenOver)
+            QCOMPARE(autostart.status(), LoginItem::Status::Enabled);
+    }
+
     void execLine_data()
     {
         QTest::addColumn<QString>("program");
@@ -152,6 +239,10 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QString, exec);
         QCOMPARE(XdgAutostart::execLine(program), exec);
+        // What is written reads back as the same program.
+        const XdgAutostart::Command command = XdgAutostart::parseExec(exec);
+        QCOMPARE(command.program, program);
+        QCOMPARE(command.arguments, u"--autostart"_s);
     }
 };
 

@@ -70,14 +70,14 @@ private Q_SLOTS:
 
     void combinationsRunTheirActions()
     {
-        HotKeys keys;
+        HotKeys keys(false);
         keys.install();
         QVERIFY(keys.isRegistered(HotKeys::Toggle));
         QVERIFY(keys.isRegistered(HotKeys::Copy));
         int toggles = 0;
         int copies = 0;
-        keys.onToggle = [&] { ++toggles; };
-        keys.onCopy = [&] { ++copies; };
+        connect(&keys, &HotKeys::togglePressed, this, [&] { ++toggles; });
+        connect(&keys, &HotKeys::copyPressed, this, [&] { ++copies; });
 
         press(u"ctrl+alt+h"_qs);
         QTRY_COMPARE(toggles, 1);
@@ -108,14 +108,14 @@ private Q_SLOTS:
     {
         OtherClient other(XK_h);
         QVERIFY(other.grabbed());
-        HotKeys keys;
+        HotKeys keys(false);
         keys.install();
         QVERIFY(!keys.isRegistered(HotKeys::Toggle));
         QVERIFY(keys.isRegistered(HotKeys::Copy));
         int toggles = 0;
         int copies = 0;
-        keys.onToggle = [&] { ++toggles; };
-        keys.onCopy = [&] { ++copies; };
+        connect(&keys, &HotKeys::togglePressed, this, [&] { ++toggles; });
+        connect(&keys, &HotKeys::copyPressed, this, [&] { ++copies; });
 
         press(u"ctrl+alt+h"_qs);
         QTRY_COMPARE(other.presses(), 1); // the holder keeps its key

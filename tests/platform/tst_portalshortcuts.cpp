@@ -124,8 +124,7 @@ private Q_SLOTS:
             fake = std::make_unique<FakePortal>(options);
             QVERIFY(fake->waitUntilReady());
         }
-        HotKeys keys;
-        keys.waylandSession = [wayland] { return wayland; };
+        HotKeys keys(wayland);
         keys.install();
         auto *backend = keys.findChild<PortalShortcuts *>();
         QCOMPARE(backend != nullptr, wayland);
@@ -160,8 +159,7 @@ private Q_SLOTS:
     {
         FakePortal fake({});
         QVERIFY(fake.waitUntilReady());
-        HotKeys keys;
-        keys.waylandSession = [] { return true; };
+        HotKeys keys(true);
         keys.install();
         QTRY_VERIFY_WITH_TIMEOUT(keys.isRegistered(HotKeys::Toggle) && keys.isRegistered(HotKeys::Copy),
                                  5000);
@@ -172,14 +170,8 @@ private Q_SLOTS:
         QVERIFY(!session.isEmpty());
 
         QStringList ran;
-        keys.onToggle = [&] { ran << QStringLiteral("toggle"); };
-        keys.onCopy = [&] { ran << QStringLiteral("old copy"); };
-        // The action is looked up when it runs, after the signal's delivery: replacing it as the
-        // signal arrives must run the new one.
-        connect(backend, &PortalShortcuts::activated, this, [&](const QString &id) {
-            if (id == u"copy-availability")
-                keys.onCopy = [&] { ran << QStringLiteral("copy"); };
-        });
+        connect(&keys, &HotKeys::togglePressed, this, [&] { ran << QStringLiteral("toggle"); });
+        connect(&keys, &HotKeys::copyPressed, this, [&] { ran << QStringLiteral("copy"); });
         // An id of someone else, or one of ours from another session, runs nothing. The copy
         // after them shows they have been delivered by the time we look.
         fake.activate(session, QStringLiteral("toggle-panel"));

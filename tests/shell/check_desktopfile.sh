@@ -20,10 +20,13 @@ appstreamcli validate --no-net --override=cid-desktopapp-is-not-rdns=info \
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null || fail "cmake --install"
 for f in bin/vesk-bar share/applications/vesk-bar.desktop share/metainfo/vesk-bar.metainfo.xml \
-         share/icons/hicolor/scalable/apps/vesk-bar.svg share/icons/hicolor/scalable/status/vesk-bar-symbolic.svg; do
+         share/icons/hicolor/scalable/apps/vesk-bar.svg share/icons/hicolor/scalable/status/vesk-bar-tray.svg; do
     [ -e "$work/prefix/$f" ] || fail "$f not installed"
 done
 desktop-file-validate "$work/prefix/share/applications/vesk-bar.desktop" || fail "installed desktop file"
+# The tray icon is the mark in full colour: hosts draw the grey of the symbolic drawing unrecoloured.
+tray_icon=$work/prefix/share/icons/hicolor/scalable/status/vesk-bar-tray.svg
+grep -q '<path' "$tray_icon" && ! grep -qi '#2e3436' "$tray_icon" || fail "the tray icon is not the coloured mark"
 # The installed entry names the program by its full path, so links work without ~/.local/bin on the PATH.
 grep -qx "Exec=$work/prefix/bin/vesk-bar %u" "$work/prefix/share/applications/vesk-bar.desktop" \
     || fail "installed Exec line: $(grep -m1 '^Exec=' "$work/prefix/share/applications/vesk-bar.desktop")"

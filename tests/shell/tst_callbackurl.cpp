@@ -2,7 +2,6 @@
 #include "service/tokenstore.h"
 #include "shell/appdelegate.h"
 #include "shell/callbackurl.h"
-#include "state/appevents.h"
 #include "support/fakeplatform.h"
 #include "support/testenv.h"
 
@@ -97,9 +96,9 @@ private Q_SLOTS:
         FakeSounds sounds;
         TokenStore tokens;
         AppDelegate delegate(settings, sounds, tokens);
-        delegate.setToggleDelay(1ms);
-        QSignalSpy connected(&AppEvents::instance(), &AppEvents::veskConnected);
-        QSignalSpy toggled(&delegate, &AppDelegate::toggleRequested);
+        delegate.setPanelDelay(1ms);
+        QSignalSpy connected(&delegate, &AppDelegate::veskConnected);
+        QSignalSpy toggled(&delegate, &AppDelegate::panelRequested);
 
         delegate.openUrls(urls);
 
@@ -113,7 +112,7 @@ private Q_SLOTS:
                 QCOMPARE(left.toString(), pending);
             QCOMPARE(connected.count(), 0);
             QVERIFY(sounds.played.isEmpty());
-            QTest::qWait(20); // the 1 ms toggle of an accepted URL would have come by now
+            QTest::qWait(20); // the 1 ms panel request of an accepted URL would have come by now
             QCOMPARE(toggled.count(), 0);
         } else {
             QCOMPARE(readToken(m_xdg->tokenPath()), accepted);
@@ -126,7 +125,7 @@ private Q_SLOTS:
         }
     }
 
-    void failedTokenWritePlaysNoSoundAndStillToggles()
+    void failedTokenWritePlaysNoSoundAndStillBringsUpThePanel()
     {
         // A folder where the file should be: the token cannot be written.
         QFile::remove(m_xdg->tokenPath());
@@ -136,8 +135,8 @@ private Q_SLOTS:
         FakeSounds sounds;
         TokenStore tokens;
         AppDelegate delegate(settings, sounds, tokens);
-        QSignalSpy connected(&AppEvents::instance(), &AppEvents::veskConnected);
-        QSignalSpy toggled(&delegate, &AppDelegate::toggleRequested);
+        QSignalSpy connected(&delegate, &AppDelegate::veskConnected);
+        QSignalSpy toggled(&delegate, &AppDelegate::panelRequested);
         QElapsedTimer clock;
         clock.start();
 

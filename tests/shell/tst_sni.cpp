@@ -2,16 +2,47 @@
 #include "platform/snitypes.h"
 #include "platform/statusnotifieritem.h"
 #include "shell/trayicon.h"
+#include "support/testenv.h"
+#include "views/ghostimage.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 namespace {
 const QString ItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+
+// Relative luminance and contrast ratio, as the accessibility guidelines define them.
+double luminance(QColor c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour of the most opaque pixel of a host's image.
+QColor markColour(const SniPixmap &pixmap)
+{
+    QColor best(Qt::transparent);
+    for (qsizetype i = 0; i + 3 < pixmap.argb.size(); i += 4) {
+        const auto *p = reinterpret_cast<const uchar *>(pixmap.argb.constData() + i);
+        if (p[0] > best.alpha())
+            best = QColor(p[1], p[2], p[3], p[0]);
+    }
+    return best;
+}
 } // namespace
 
 class TestSni : public QObject
@@ -170,8 +201,9 @@ private Q_SLOTS:
         QCOMPARE(open.count(), 1);
     }
 
-    void trayFollowsTheWatcher()
+    void trayFollowsTheWatcherWithAMarkThatReadsOnAnyPanel()
     {
+        TempXdg xdg;
         // No watcher and (offscreen) no XEmbed tray: nothing to show the item in.
         QVERIFY(!StatusNotifierItem::watcherPresent());
         TrayIcon tray;
@@ -184,6 +216,35 @@ private Q_SLOTS:
         QVERIFY(watcher.appear());
         QTRY_COMPARE(tray.kind(), TrayIcon::Kind::StatusNotifier);
         QCOMPARE(shown.count(), 1);
+
+        // Hosts draw the icon as they get it: the pixmaps (every size a panel asks for, HiDPI
+        // included) hold the mark in a colour that stands out on a dark bar and on a light one.
+        // Not installed, the item offers no icon name, so hosts take the pixmaps.
+        QVariantMap properties = watcher.itemProperties(tray.statusNotifierItem()->serviceName());
+        QCOMPARE(properties.value(u"IconName"_qs).toString(), QString());
+        const SniPixmaps pixmaps = qdbus_cast<SniPixmaps>(properties.value(u"IconPixmap"_qs));
+        QList<int> sizes;
+        for (const SniPixmap &pixmap : pixmaps) {
+            QCOMPARE(pixmap.width, pixmap.height);
+            QCOMPARE(pixmap.argb.size(), pixmap.width * pixmap.height * 4);
+            sizes << pixmap.width;
+            const QColor mark = markColour(pixmap);
+            QCOMPARE(mark.alpha(), 255);
+            QVERIFY2(contrast(mark, QColor(0x2b, 0x30, 0x3b)) >= 3.0, qPrintable(mark.name()));
+            QVERIFY2(contrast(mark, QColor(Qt::white)) >= 3.0, qPrintable(mark.name()));
+        }
+        QCOMPARE(sizes, (QList<int>{16, 22, 24, 32, 44, 48, 64}));
+
+        // Installed, the item names the full-colour tray icon, never a symbolic one.
+        const QString icon = xdg.dataHome() + u"/icons/hicolor/scalable/status/vesk-bar-tray.svg"_qs;
+        QVERIFY(QDir().mkpath(QFileInfo(icon).absolutePath()));
+        QVERIFY(QFile::copy(ghostDrawing(), icon));
+        TrayIcon installed;
+        installed.start();
+        QTRY_VERIFY(installed.statusNotifierItem()->isRegistered());
+        properties = watcher.itemProperties(installed.statusNotifierItem()->serviceName());
+        QCOMPARE(properties.value(u"IconName"_qs).toString(), u"vesk-bar-tray"_qs);
+
         QVERIFY(watcher.vanish());
         QTRY_COMPARE(tray.kind(), TrayIcon::Kind::None);
     }

@@ -1,4 +1,3 @@
-#include "state/appevents.h"
 #include "state/storeharness.h"
 
 #include <QFile>
@@ -159,6 +158,16 @@ private Q_SLOTS:
         QCOMPARE(store.openAtLogin(), after);
     }
 
+    void loginItemOfAnotherCopyIsTakenOverAtStart()
+    {
+        // The entry a build folder's copy left names a program that is gone: off, until the
+        // installed program takes it over on its start.
+        StoreHarness h;
+        h.loginItem.current = LoginItem::Status::NotFound;
+        h.loginItem.canTakeOver = true;
+        QVERIFY(h.start().openAtLogin());
+    }
+
     void firstLaunchRegistersOnce_data()
     {
         QTest::addColumn<bool>("refuse");
@@ -194,7 +203,7 @@ private Q_SLOTS:
 
         // The sign-in callback stored a token behind the Store's back and announced it.
         QVERIFY(h.tokens.save(u"vesk_from_browser"_s));
-        Q_EMIT AppEvents::instance().veskConnected();
+        store.veskConnected();
         QVERIFY(!store.hasToken()); // handled on a later turn
         QTRY_VERIFY(store.hasToken());
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});

@@ -58,6 +58,13 @@ public:
         return true;
     }
     Status status() const override { return current; }
+    bool canTakeOver = false; ///< the item is another copy's and this one is the installed program
+    bool takeOver() override
+    {
+        if (canTakeOver)
+            current = Status::Enabled;
+        return canTakeOver;
+    }
 };
 
 class FakeClipboard : public Clipboard

@@ -123,6 +123,25 @@ private Q_SLOTS:
         QVERIFY(qFuzzyCompare(image.deviceIndependentSize().height(), pixels.height() / dpr));
     }
 
+    void ghostIsTheDrawingInTheGivenColour()
+    {
+        // Rendered from the built-in drawing: a good part of the image is covered, all in the tint.
+        const QColor tint(0x8F, 0x7B, 0xFF);
+        const QImage image = ghostImage(48, 1.0, tint).convertToFormat(QImage::Format_ARGB32);
+        int covered = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (qAlpha(pixel) == 255) {
+                    ++covered;
+                    QCOMPARE(QColor(pixel), tint);
+                }
+            }
+        }
+        QVERIFY2(covered > image.width() * image.height() / 3, qPrintable(QString::number(covered)));
+        QVERIFY(ghostImage(0, 1.0, tint).isNull());
+    }
+
     void rowRules()
     {
         const Meeting m = meeting(u"confirmed"_s);

@@ -1,7 +1,0 @@
-#include "state/appevents.h"
-
-AppEvents &AppEvents::instance()
-{
-    static AppEvents events;
-    return events;
-}
