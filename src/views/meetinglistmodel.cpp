@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 MeetingListModel::MeetingListModel(QObject *parent)
     : QAbstractListModel(parent)
 {}
@@ -10,32 +12,57 @@ void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
 {
     if (meetings == m_meetings)
         return;
+    m_meetings = meetings;
+    apply(rowsOf(m_meetings, m_later));
+    Q_EMIT meetingsChanged();
+}
 
-    QSet<QString> wanted;
+void MeetingListModel::setLaterMeetings(const QList<Meeting> &meetings)
+{
+    if (meetings == m_later)
+        return;
+    m_later = meetings;
+    apply(rowsOf(m_meetings, m_later));
+    Q_EMIT laterMeetingsChanged();
+}
+
+QList<MeetingListModel::Entry> MeetingListModel::rowsOf(const QList<Meeting> &meetings, const QList<Meeting> &later)
+{
+    QList<Entry> rows;
+    rows.reserve(meetings.size() + later.size());
     for (const Meeting &meeting : meetings)
-        wanted.insert(meeting.id);
+        rows.append({meeting, false});
+    for (const Meeting &meeting : later)
+        rows.append({meeting, true});
+    return rows;
+}
+
+void MeetingListModel::apply(const QList<Entry> &meetings)
+{
+    QSet<QString> wanted;
+    for (const Entry &meeting : meetings)
+        wanted.insert(meeting.meeting.id);
     bool keepsAny = false;
-    for (const Meeting &meeting : std::as_const(m_meetings))
-        keepsAny = keepsAny || wanted.contains(meeting.id);
+    for (const Entry &meeting : std::as_const(m_rows))
+        keepsAny = keepsAny || wanted.contains(meeting.meeting.id);
 
     // A first fill, or a list with no meeting in common: one reset instead of a row at a time.
     if (!keepsAny) {
         beginResetModel();
-        m_meetings = meetings;
+        m_rows = meetings;
         endResetModel();
-        Q_EMIT meetingsChanged();
         return;
     }
 
     // Rows whose meeting is gone, a run of neighbours at a time.
-    for (int row = int(m_meetings.size()) - 1; row >= 0; --row) {
-        if (wanted.contains(m_meetings.at(row).id))
+    for (int row = int(m_rows.size()) - 1; row >= 0; --row) {
+        if (wanted.contains(m_rows.at(row).meeting.id))
             continue;
         int first = row;
-        while (first > 0 && !wanted.contains(m_meetings.at(first - 1).id))
+        while (first > 0 && !wanted.contains(m_rows.at(first - 1).meeting.id))
             --first;
         beginRemoveRows({}, first, row);
-        m_meetings.remove(first, row - first + 1);
+        m_rows.remove(first, row - first + 1);
         endRemoveRows();
         row = first;
     }
@@ -46,14 +73,14 @@ void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
     int changedLast = -1;
     const auto flushChanged = [&] {
         if (changedFirst >= 0)
-            Q_EMIT dataChanged(index(changedFirst), index(changedLast), {MeetingRole});
+            Q_EMIT dataChanged(index(changedFirst), index(changedLast), {MeetingRole, SectionRole});
         changedFirst = changedLast = -1;
     };
     for (int target = 0; target < meetings.size(); ++target) {
-        const Meeting &meeting = meetings.at(target);
+        const Entry &meeting = meetings.at(target);
         int found = -1;
-        for (int row = target; row < m_meetings.size(); ++row) {
-            if (m_meetings.at(row).id == meeting.id) {
+        for (int row = target; row < m_rows.size(); ++row) {
+            if (m_rows.at(row).meeting.id == meeting.meeting.id) {
                 found = row;
                 break;
             }
@@ -63,17 +90,17 @@ void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
             // This one and the following meetings not listed yet.
             int last = target;
             const auto listedFrom = [&](int from, const QString &id) {
-                for (int row = from; row < m_meetings.size(); ++row) {
-                    if (m_meetings.at(row).id == id)
+                for (int row = from; row < m_rows.size(); ++row) {
+                    if (m_rows.at(row).meeting.id == id)
                         return true;
                 }
                 return false;
             };
-            while (last + 1 < meetings.size() && !listedFrom(target, meetings.at(last + 1).id))
+            while (last + 1 < meetings.size() && !listedFrom(target, meetings.at(last + 1).meeting.id))
                 ++last;
             beginInsertRows({}, target, last);
             for (int i = target; i <= last; ++i)
-                m_meetings.insert(i, meetings.at(i));
+                m_rows.insert(i, meetings.at(i));
             endInsertRows();
             target = last;
             continue;
@@ -81,11 +108,11 @@ void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
         if (found != target) {
             flushChanged();
             beginMoveRows({}, found, found, {}, target);
-            m_meetings.move(found, target);
+            m_rows.move(found, target);
             endMoveRows();
         }
-        if (!(m_meetings.at(target) == meeting)) {
-            m_meetings[target] = meeting;
+        if (!(m_rows.at(target) == meeting)) {
+            m_rows[target] = meeting;
             if (changedFirst < 0)
                 changedFirst = target;
             else if (changedLast != target - 1)
@@ -96,29 +123,30 @@ void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
     flushChanged();
 
     // Left-overs, such as a second meeting under an id already placed.
-    if (m_meetings.size() > meetings.size()) {
-        beginRemoveRows({}, int(meetings.size()), int(m_meetings.size()) - 1);
-        m_meetings.resize(meetings.size());
+    if (m_rows.size() > meetings.size()) {
+        beginRemoveRows({}, int(meetings.size()), int(m_rows.size()) - 1);
+        m_rows.resize(meetings.size());
         endRemoveRows();
     }
-    Q_EMIT meetingsChanged();
 }
 
 int MeetingListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_meetings.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 QVariant MeetingListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Meeting &meeting = m_meetings.at(index.row());
+    const Entry &entry = m_rows.at(index.row());
     switch (role) {
     case MeetingRole:
-        return QVariant::fromValue(meeting);
+        return QVariant::fromValue(entry.meeting);
     case IdRole:
-        return meeting.id;
+        return entry.meeting.id;
+    case SectionRole:
+        return entry.later ? u"later"_s : QString();
     default:
         return {};
     }
@@ -126,5 +154,5 @@ QVariant MeetingListModel::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> MeetingListModel::roleNames() const
 {
-    return {{MeetingRole, "meeting"}, {IdRole, "meetingId"}};
+    return {{MeetingRole, "meeting"}, {IdRole, "meetingId"}, {SectionRole, "section"}};
 }
