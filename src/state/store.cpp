@@ -182,11 +182,15 @@ QCoro::Task<> Store::refreshTask()
     if (!self)
         co_return;
     if (loaded) {
-        setMeetings(*loaded);
-        setError({});
+        // The feed and the clock move together: the derived values are worked out once from both,
+        // so no list or title is published twice, or for a moment from the new feed and the old time.
         const QDateTime finished = m_services.clock.now();
+        const bool movedNow = set(m_now, finished, &Store::nowChanged);
+        const bool movedFeed = set(m_meetings, *loaded, &Store::meetingsChanged);
+        if (movedNow || movedFeed)
+            announceDerived();
+        setError({});
         set(m_lastUpdated, finished, &Store::lastUpdatedChanged);
-        setNow(finished);
     }
     if (!isToday())
         co_await loadDayTask();

@@ -28,7 +28,7 @@ Rectangle {
     // (the quick-add and availability bars, or the sign-in screen) scrolls as a whole.
     readonly property real fixedHeight: header.implicitHeight + 24 + footer.implicitHeight + 20 + 2
     readonly property real upperNatural: upper.implicitHeight
-    readonly property real listNatural: store.hasToken ? Math.min(listColumn.implicitHeight, 560) : 0
+    readonly property real listNatural: store.hasToken ? Math.min(list.contentHeight, 560) : 0
     readonly property real listFloor: Math.min(listNatural, 120)
     readonly property real middleHeight: Math.max(0, height - fixedHeight)
     readonly property real listHeight: Math.min(listNatural, Math.max(listFloor, middleHeight - upperNatural))
@@ -45,14 +45,11 @@ Rectangle {
     MeetingListModel {
         id: todayModel
         meetings: root.store.today
+        laterMeetings: root.store.tomorrowMorning
     }
     MeetingListModel {
         id: dayModel
         meetings: root.store.dayMeetings
-    }
-    MeetingListModel {
-        id: tomorrowModel
-        meetings: root.store.tomorrowMorning
     }
 
     // A thin bar that fits the 6-pixel gutter beside the rows, so it never covers an open row.
@@ -78,7 +75,7 @@ Rectangle {
         MeetingRow {
             required property meeting meeting
             objectName: "row:" + meeting.id
-            Layout.fillWidth: true
+            width: ListView.view.width
             m: meeting
             now: root.store.now
             store: root.store
@@ -354,23 +351,49 @@ Rectangle {
             }
         }
 
-        // The day's meetings.
-        Flickable {
+        // The day's meetings: rows are made for what is on screen (and a little beyond) and kept by
+        // meeting id across reloads; tomorrow morning's rows follow today's under their heading.
+        ListView {
             id: list
             objectName: "meetingList"
             visible: root.store.hasToken
             Layout.fillWidth: true
             Layout.preferredHeight: root.listHeight
-            contentHeight: listColumn.implicitHeight
-            contentWidth: width
             clip: true
             boundsBehavior: Flickable.StopAtBounds
             interactive: contentHeight > height
+            cacheBuffer: 120
+            // No current row: a current item would be kept made however far it is scrolled away.
+            currentIndex: -1
+            model: root.isToday ? todayModel : dayModel
+            delegate: rowDelegate
 
             QQC2.ScrollBar.vertical: ScrollIndicator {}
 
-            ColumnLayout {
-                id: listColumn
+            section.property: "section"
+            section.delegate: Item {
+                required property string section
+                width: list.width
+                implicitHeight: section === "later" ? tomorrowHeading.implicitHeight + 10 : 0
+                height: implicitHeight
+
+                Text {
+                    id: tomorrowHeading
+                    objectName: "tomorrowHeading"
+                    x: 12
+                    y: 10
+                    visible: parent.section === "later"
+                    text: "TOMORROW MORNING"
+                    font.pointSize: Pal.pt(10)
+                    font.bold: true
+                    font.letterSpacing: 1
+                    color: Pal.muted
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
+                }
+            }
+
+            header: ColumnLayout {
                 width: list.width
                 spacing: 0
 
@@ -398,10 +421,6 @@ Rectangle {
                     wrapMode: Text.Wrap
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
-                }
-                Repeater {
-                    model: root.isToday ? todayModel : null
-                    delegate: rowDelegate
                 }
 
                 RowLayout {
@@ -432,29 +451,6 @@ Rectangle {
                     wrapMode: Text.Wrap
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
-                }
-                Repeater {
-                    model: root.isToday ? null : dayModel
-                    delegate: rowDelegate
-                }
-
-                Text {
-                    objectName: "tomorrowHeading"
-                    Layout.leftMargin: 12
-                    Layout.rightMargin: 12
-                    Layout.topMargin: 10
-                    visible: root.isToday && tomorrowModel.count > 0
-                    text: "TOMORROW MORNING"
-                    font.pointSize: Pal.pt(10)
-                    font.bold: true
-                    font.letterSpacing: 1
-                    color: Pal.muted
-                    Accessible.role: Accessible.Heading
-                    Accessible.name: text
-                }
-                Repeater {
-                    model: root.isToday ? tomorrowModel : null
-                    delegate: rowDelegate
                 }
             }
         }

@@ -26,7 +26,8 @@ void MeetingListModel::setLaterMeetings(const QList<Meeting> &meetings)
     Q_EMIT laterMeetingsChanged();
 }
 
-QList<MeetingListModel::Entry> MeetingListModel::rowsOf(const QList<Meeting> &meetings, const QList<Meeting> &later)
+QList<MeetingListModel::Entry> MeetingListModel::rowsOf(const QList<Meeting> &meetings,
+                                                        const QList<Meeting> &later)
 {
     QList<Entry> rows;
     rows.reserve(meetings.size() + later.size());

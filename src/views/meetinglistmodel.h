@@ -15,7 +15,8 @@ class MeetingListModel : public QAbstractListModel
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QList<Meeting> meetings READ meetings WRITE setMeetings NOTIFY meetingsChanged)
-    Q_PROPERTY(QList<Meeting> laterMeetings READ laterMeetings WRITE setLaterMeetings NOTIFY laterMeetingsChanged)
+    Q_PROPERTY(
+        QList<Meeting> laterMeetings READ laterMeetings WRITE setLaterMeetings NOTIFY laterMeetingsChanged)
     /// The number of `meetings`, without the later ones.
     Q_PROPERTY(int count READ count NOTIFY meetingsChanged)
 

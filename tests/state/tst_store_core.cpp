@@ -282,6 +282,54 @@ private Q_SLOTS:
         QVERIFY(titleSpy.count() >= 1);
         QCOMPARE(store.menuTitle(), u"in 1m"_s);
     }
+
+    // A reload moves the feed and the clock; each derived list is announced once when it changed
+    // and not at all when it came out the same, so the views rebuild nothing for nothing.
+    void derivedListsAnnouncedOncePerChange()
+    {
+        StoreHarness h;
+        QList<Meeting> feed{meetingAt(u"a"_s, h.clock.current.addSecs(1230)),
+                            meetingAt(u"b"_s, h.clock.current.addSecs(10800)),
+                            meetingAt(u"c"_s, QDateTime(QDate(2025, 3, 5), QTime(9, 0)))};
+        Store &store = h.startLoaded(feed);
+        QCOMPARE(store.menuTitle(), u"in 20m"_s);
+        QSignalSpy today(&store, &Store::todayChanged);
+        QSignalSpy tomorrow(&store, &Store::tomorrowMorningChanged);
+        QSignalSpy next(&store, &Store::nextChanged);
+        QSignalSpy title(&store, &Store::menuTitleChanged);
+        const auto reload = [&](const QList<Meeting> &meetings, qint64 seconds) {
+            h.onFeed().reply(200, feedBody(meetings));
+            h.clock.advance(seconds);
+            store.refresh();
+            QTRY_COMPARE(store.lastUpdated(), h.clock.current);
+            h.settle();
+        };
+        const auto counts = [&] {
+            return QList<qsizetype>{today.size(), tomorrow.size(), next.size(), title.size()};
+        };
+
+        // The same feed seconds later, within the same minute of the title: nothing to announce.
+        reload(feed, 5);
+        QCOMPARE(counts(), (QList<qsizetype>{0, 0, 0, 0}));
+
+        // A later meeting renamed: today's list alone.
+        feed[1].title = u"Renamed"_s;
+        reload(feed, 5);
+        QCOMPARE(store.today().at(1).title, u"Renamed"_s);
+        QCOMPARE(counts(), (QList<qsizetype>{1, 0, 0, 0}));
+
+        // Tomorrow's meeting renamed: tomorrow morning's list alone.
+        feed[2].title = u"Moved"_s;
+        reload(feed, 5);
+        QCOMPARE(counts(), (QList<qsizetype>{1, 1, 0, 0}));
+
+        // The next meeting moved while the clock crosses a minute: today, next and the title, each once.
+        feed[0].startsAt = feed[0].startsAt.addSecs(600);
+        feed[0].endsAt = feed[0].endsAt.addSecs(600);
+        reload(feed, 60);
+        QCOMPARE(store.menuTitle(), u"in 29m"_s);
+        QCOMPARE(counts(), (QList<qsizetype>{2, 1, 1, 1}));
+    }
 };
 
 int main(int argc, char **argv)

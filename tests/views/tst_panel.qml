@@ -147,6 +147,7 @@ Item {
 
         function test_emptyTodayWithTomorrow() {
             const panel = showPanel(true, [Feed.meeting(fixture, "t1", -60, 30, { days: 1 })])
+            settle() // the list makes its rows and headings when it lays out
             const empty = child(panel, "emptyTodayText")
             verify(empty.visible)
             compare(empty.text, "No meetings with outside people today.")
@@ -160,7 +161,7 @@ Item {
             click(child(panel, "nextDayButton"))
             tryVerify(() => fixture.store.dayMeetings.length === 1)
             tryVerify(() => findChild(panel, "row:t1") !== null && findChild(panel, "row:t1").visible)
-            compare(heading.visible, false)
+            tryVerify(() => Feed.visibleAll(panel, "tomorrowHeading").length === 0)
             compare(empty.visible, false)
             compare(child(panel, "emptyDayText").visible, false)
         }
@@ -201,6 +202,31 @@ Item {
             click(child(panel, "menuButton"))
             tryVerify(() => child(panel, "footerMenu").opened)
             child(panel, "footerMenu").close()
+        }
+
+        // A long feed makes rows only for the part of the list on screen, also after scrolling to
+        // its end, where tomorrow morning's rows follow under their heading.
+        function test_longFeedMakesRowsOnScreenOnly() {
+            const meetings = []
+            for (let i = 0; i < 200; ++i)
+                meetings.push(Feed.meeting(fixture, "m" + i, 10 + i * 4, 15))
+            for (let i = 0; i < 3; ++i)
+                meetings.push(Feed.meeting(fixture, "t" + i, -60 + i * 20, 15, { days: 1 }))
+            const panel = showPanel(true, meetings)
+            const list = child(panel, "meetingList")
+            const rows = () => Feed.descendants(panel).filter(i => i.objectName.startsWith("row:"))
+            tryCompare(list, "height", 560)
+            settle()
+            verify(findChild(panel, "row:m0").visible)
+            const made = rows().length
+            verify(made > 5 && made < 30, made + " rows made for a list of 560")
+
+            list.positionViewAtEnd()
+            settle()
+            tryVerify(() => findChild(panel, "row:t2") !== null && findChild(panel, "row:t2").visible)
+            verify(child(panel, "tomorrowHeading").visible)
+            verify(rows().length < 40, rows().length + " rows made after scrolling to the end")
+            tryVerify(() => findChild(panel, "row:m0") === null, 3000, "rows scrolled far away go")
         }
 
         function test_footer() {
