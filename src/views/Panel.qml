@@ -362,7 +362,7 @@ Rectangle {
             clip: true
             boundsBehavior: Flickable.StopAtBounds
             interactive: contentHeight > height
-            cacheBuffer: 120
+            cacheBuffer: 560
             // No current row: a current item would be kept made however far it is scrolled away.
             currentIndex: -1
             model: root.isToday ? todayModel : dayModel
