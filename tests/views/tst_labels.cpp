@@ -301,6 +301,24 @@ private Q_SLOTS:
         QCOMPARE(idsOf(model), (QStringList{u"x"_s, u"x"_s}));
         model.setMeetings({});
         QCOMPARE(model.rowCount(), 0);
+
+        // Later meetings follow in their own section; at midnight tomorrow's meeting becomes
+        // today's: its row stays and reports its new section.
+        model.setMeetings({withId(u"a"_s)});
+        model.setLaterMeetings({withId(u"t"_s)});
+        QCOMPARE(idsOf(model), (QStringList{u"a"_s, u"t"_s}));
+        QCOMPARE(model.count(), 1);
+        QCOMPARE(model.data(model.index(1), MeetingListModel::SectionRole).toString(), u"later"_s);
+        QSignalSpy moved(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy resetAtMidnight(&model, &QAbstractItemModel::modelReset);
+        // The Store announces `today` before `tomorrowMorning`.
+        model.setMeetings({withId(u"a"_s), withId(u"t"_s)});
+        model.setLaterMeetings({});
+        QCOMPARE(idsOf(model), (QStringList{u"a"_s, u"t"_s}));
+        QCOMPARE(resetAtMidnight.size(), 0);
+        QCOMPARE(model.data(model.index(1), MeetingListModel::IdRole).toString(), u"t"_s);
+        QCOMPARE(model.data(model.index(1), MeetingListModel::SectionRole).toString(), QString());
+        QVERIFY(!moved.isEmpty());
     }
 };
 
