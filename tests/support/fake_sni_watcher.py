@@ -4,11 +4,11 @@
 Usage: fake_sni_watcher.py [--state FILE]
 
 Owns org.kde.StatusNotifierWatcher, accepts RegisterStatusNotifierItem, reads every registered
-item's Title and XAyatanaLabel again on each NewTitle or XAyatanaNewLabel signal, and drops an item
+item's XAyatanaLabel again on each XAyatanaNewLabel signal, and drops an item
 whose process leaves the bus. With --state, the current view is written to FILE as JSON after every
 change (through a temporary file and a rename, so readers never see half a file):
 
-  {"items": [{"service": ":1.5", "path": "/StatusNotifierItem", "title": "Vesk · in 5m", "label": "in 5m"}]}
+  {"items": [{"service": ":1.5", "path": "/StatusNotifierItem", "label": "in 5m"}]}
 
 The interface "test.Control" at /StatusNotifierWatcher offers Activate(), which calls Activate(0, 0)
 on every registered item (a click on the tray icon). Runs until it gets SIGTERM or SIGINT.
@@ -51,12 +51,11 @@ class Watcher(dbus.service.Object):
         path = "/StatusNotifierItem"
         if service.startswith("/"):
             service, path = sender, service
-        entry = {"service": str(service), "path": str(path), "title": "", "label": ""}
+        entry = {"service": str(service), "path": str(path), "label": ""}
         self.items = [i for i in self.items if i["service"] != entry["service"]]
         self.items.append(entry)
-        for name in ("NewTitle", "XAyatanaNewLabel"):
-            self.bus.add_signal_receiver(lambda *args, e=entry: self.refresh(e), signal_name=name,
-                                         dbus_interface=ITEM, bus_name=entry["service"], path=entry["path"])
+        self.bus.add_signal_receiver(lambda *args, e=entry: self.refresh(e), signal_name="XAyatanaNewLabel",
+                                     dbus_interface=ITEM, bus_name=entry["service"], path=entry["path"])
         self.write()
         self.refresh(entry)
 
@@ -79,7 +78,6 @@ class Watcher(dbus.service.Object):
         item = self.bus.get_object(entry["service"], entry["path"], introspect=False)
 
         def got(props):
-            entry["title"] = str(props.get("Title", ""))
             entry["label"] = str(props.get("XAyatanaLabel", ""))
             self.write()
 
