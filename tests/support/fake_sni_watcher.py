@@ -46,26 +46,15 @@ class Watcher(dbus.service.Object):
             self.write()
 
     # The watcher's own interface.
-    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
-    def RegisterStatusNotifierItem(self, service, sender=None):
-        path = "/StatusNotifierItem"
-        if service.startswith("/"):
-            service, path = sender, service
-        entry = {"service": str(service), "path": str(path), "label": ""}
+    @dbus.service.method(WATCHER, in_signature="s")
+    def RegisterStatusNotifierItem(self, service):
+        entry = {"service": str(service), "path": "/StatusNotifierItem", "label": ""}
         self.items = [i for i in self.items if i["service"] != entry["service"]]
         self.items.append(entry)
         self.bus.add_signal_receiver(lambda *args, e=entry: self.refresh(e), signal_name="XAyatanaNewLabel",
                                      dbus_interface=ITEM, bus_name=entry["service"], path=entry["path"])
         self.write()
         self.refresh(entry)
-
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        if interface != WATCHER:
-            return {}
-        return {"IsStatusNotifierHostRegistered": dbus.Boolean(True),
-                "ProtocolVersion": dbus.Int32(0),
-                "RegisteredStatusNotifierItems": dbus.Array([i["service"] for i in self.items], signature="s")}
 
     # The test's controls.
     @dbus.service.method(CONTROL)
