@@ -106,6 +106,8 @@ private Q_SLOTS:
         QTRY_COMPARE(registered.count(), 1);
 
         QVariantMap properties = watcher.itemProperties(item.serviceName());
+        QCOMPARE(properties.value(u"Status"_qs).toString(), u"Active"_qs); // hosts hide a passive item
+        QCOMPARE(properties.value(u"Menu"_qs).value<QDBusObjectPath>().path(), u"/MenuBar"_qs);
         QCOMPARE(properties.value(u"XAyatanaLabel"_qs).toString(), u"in 5m"_qs);
         QCOMPARE(properties.value(u"Title"_qs).toString(), u"Vesk \u00b7 in 5m"_qs);
         const SniPixmap pixmap = qdbus_cast<SniPixmaps>(properties.value(u"IconPixmap"_qs)).value(0);
