@@ -112,7 +112,7 @@ void TestDemoService::otherDaysAndWeekends()
     const QList<Meeting> friday = w.feed(u"date=2025-03-07"_s);
     QVERIFY(!friday.isEmpty());
     QCOMPARE(friday.first().startsAt.toTimeZone(berlin).date(), QDate(2025, 3, 7));
-    QCOMPARE(w.feed(u"date=2025-03-07"_s), friday); // the same day every time
+    QCOMPARE(w.feed(u"date=2025-03-07"_s), friday);       // the same day every time
     for (const Meeting &m : w.feed(u"date=2025-03-03"_s)) // the past is settled
         QVERIFY(m.status == u"vesk" || m.status == u"no_show");
     QCOMPARE(w.call("GET", u"/api/today"_s, {}, u"date=4.3.2025"_s).status, 400);
@@ -177,9 +177,10 @@ void TestDemoService::quickAddDraftsAndCreates()
         QADraft::fromJson(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"call with sam"_s}}));
     QVERIFY(ambiguous && !ambiguous->start && ambiguous->people.first().candidates.size() == 2);
     QVERIFY(!ambiguous->people.first().email);
-    QVERIFY(QADraft::fromJson(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"tea with Quentin today at 4"_s}}))
-                ->people.first()
-                .candidates.isEmpty());
+    QVERIFY(
+        QADraft::fromJson(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"tea with Quentin today at 4"_s}}))
+            ->people.first()
+            .candidates.isEmpty());
     QVERIFY(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"???"_s}})[u"error"_s].isString());
 
     // An overlap with the calendar is named.
@@ -211,8 +212,9 @@ void TestDemoService::quickAddDraftsAndCreates()
         QVERIFY(m.hasJoinUrl());
     }
     QVERIFY(found);
-    for (const QJsonObject &bad : {QJsonObject{{u"title"_s, u"x"_s}, {u"durationMin"_s, 30}},
-                                   QJsonObject{{u"title"_s, u"x"_s}, {u"start"_s, *draft->start}, {u"durationMin"_s, u"30"_s}}})
+    for (const QJsonObject &bad :
+         {QJsonObject{{u"title"_s, u"x"_s}, {u"durationMin"_s, 30}},
+          QJsonObject{{u"title"_s, u"x"_s}, {u"start"_s, *draft->start}, {u"durationMin"_s, u"30"_s}}})
         QVERIFY(w.post(u"/api/app/quick-add/create"_s, bad)[u"error"_s].isString());
 }
 
@@ -226,7 +228,8 @@ void TestDemoService::availabilityAndPeople()
     QVERIFY(times[u"html"_s].toString().contains(u"<li>"_s));
     QVERIFY(w.post(u"/api/app/availability"_s, {{u"durationMin"_s, 0}})[u"error"_s].isString());
     auto people = [&](const QString &query) {
-        return QJsonDocument::fromJson(w.call("GET", u"/api/app/people"_s, {}, query).body)[u"people"_s].toArray();
+        return QJsonDocument::fromJson(w.call("GET", u"/api/app/people"_s, {}, query).body)[u"people"_s]
+            .toArray();
     };
     QCOMPARE(people(u"q=kestrel"_s).size(), 4); // by company
     QCOMPARE(people(u"q=maya.lind%40"_s).size(), 1);

@@ -186,11 +186,13 @@ private Q_SLOTS:
         QTest::newRow("from a build") << m_build << XdgAutostart::entry(m_installed) << false << true;
         QTest::newRow("from a build, program gone") << m_build << gone << false << true;
         // The user's choices stay.
-        QTest::newRow("disabled") << m_installed << XdgAutostart::entry(m_build) + "Hidden=true\n" << false << true;
+        QTest::newRow("disabled") << m_installed << XdgAutostart::entry(m_build) + "Hidden=true\n"
+                                  << false << true;
         QTest::newRow("other arguments")
-            << m_installed << XdgAutostart::entry(m_build).replace("--autostart", "--autostart --verbose") << false
-            << true;
-        QTest::newRow("no launcher installed") << m_installed << XdgAutostart::entry(m_build) << false << false;
+            << m_installed << XdgAutostart::entry(m_build).replace("--autostart", "--autostart --verbose")
+            << false << true;
+        QTest::newRow("no launcher installed")
+            << m_installed << XdgAutostart::entry(m_build) << false << false;
         QTest::newRow("another program")
             << m_installed << XdgAutostart::entry(makeProgram(m_programs.path() + u"/bin/wrapper"_s)) << false
             << true;

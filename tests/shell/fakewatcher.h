@@ -21,7 +21,8 @@ public:
         : m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
                                                      QStringLiteral("fake-watcher-%1").arg(++s_count)))
     {
-        m_connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), this, QDBusConnection::ExportAllSlots);
+        m_connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
+                                    QDBusConnection::ExportAllSlots);
     }
     ~FakeWatcher() override
     {

@@ -112,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(properties.value(u"Title"_qs).toString(), u"Vesk \u00b7 in 5m"_qs);
         const SniPixmap pixmap = qdbus_cast<SniPixmaps>(properties.value(u"IconPixmap"_qs)).value(0);
         QCOMPARE(QSize(pixmap.width, pixmap.height), QSize(32, 32));
-        QCOMPARE(pixmap.argb.first(4), QByteArray(4, '\0')); // the padding row is clear
+        QCOMPARE(pixmap.argb.first(4), QByteArray(4, '\0'));                      // the padding row is clear
         QCOMPARE(pixmap.argb.mid(4 * 32 * 4, 4), QByteArray("\xff\x7c\x3a\xed")); // A, R, G, B
 
         // The label follows the title, and hosts hear of each change once.
