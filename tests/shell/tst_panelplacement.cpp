@@ -22,6 +22,7 @@ private Q_SLOTS:
         QTest::newRow("top left") << QPoint(30, 14) << panel << underTopBar << QRect(14, 32, 440, 500);
         QTest::newRow("bottom right")
             << QPoint(1250, 780) << panel << overBottomBar << QRect(826, 256, 440, 500);
+        QTest::newRow("bottom left") << QPoint(30, 780) << panel << overBottomBar << QRect(14, 256, 440, 500);
         QTest::newRow("kept 4 pixels inside")
             << QPoint(1279, 10) << panel << underTopBar << QRect(836, 32, 440, 500);
         // Side bars: the panel opens beside the bar, level with the click.
