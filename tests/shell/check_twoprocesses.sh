@@ -67,6 +67,7 @@ json=$("$app" --status --json) || fail "--status --json exited $?"
 "$app" --status --follow --json > "$work/follow" 2> "$work/follow.err" &
 follower=$!
 pids+=($follower)
+for _ in $(seq 50); do [ -s "$work/follow" ] && break; sleep 0.1; done
 
 # A callback URL, percent-encoded as a browser may send it.
 "$app" "vesk://connect?state=$state&token=vesk%5Fsecret42" || fail "second launch exited $?"
