@@ -20,6 +20,7 @@ struct FeedDecodeResult
     DecodeError error; ///< meaningful only when feed is empty
 };
 
-/// The one feed decoder: strict, all or nothing. Unknown keys are ignored; `joinUrl` and `action`
-/// may be missing or null; every other key must be present with the right JSON type.
-FeedDecodeResult decodeFeed(const QByteArray &body);
+/// The one feed decoder: strict, all or nothing, on the same JSON reader as every other reply.
+/// Unknown keys are ignored; `joinUrl` and `action` may be missing or null; every other key must be
+/// present with the right JSON type.
+[[nodiscard]] FeedDecodeResult decodeFeed(const QByteArray &body);

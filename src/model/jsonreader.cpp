@@ -1,5 +1,7 @@
 #include "model/jsonreader.h"
 
+#include <QJsonDocument>
+
 void JsonReader::nest(const QString &prefix)
 {
     if (!m_failed)
@@ -17,6 +19,19 @@ void JsonReader::fail(QString path, QString description)
     m_failed = true;
     m_path = std::move(path);
     m_description = std::move(description);
+}
+
+QJsonObject JsonReader::document(const QByteArray &body)
+{
+    if (m_failed)
+        return {};
+    QJsonParseError error;
+    const QJsonDocument parsed = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError)
+        fail(QString(), QStringLiteral("The data isn't valid JSON."));
+    else if (!parsed.isObject())
+        fail(QString(), QStringLiteral("Expected object at the top level."));
+    return parsed.object();
 }
 
 QString JsonReader::typeName(QJsonValue::Type type)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -8,8 +9,9 @@
 
 #include <optional>
 
-/// Strict reading of required and optional members of a JSON object. The first failure is kept
-/// with the path of the offending value; later reads on a failed reader are no-ops.
+/// Strict reading of JSON replies on Qt's parser, which reads numbers the same way under every
+/// locale. The first failure is kept with the path of the offending value; later reads on a failed
+/// reader are no-ops.
 class JsonReader
 {
 public:
@@ -21,18 +23,21 @@ public:
     void nest(const QString &prefix);
     void fail(QString path, QString description);
 
-    QString text(const QJsonObject &o, QLatin1StringView key);
-    std::optional<QString> optionalText(const QJsonObject &o, QLatin1StringView key);
-    bool boolean(const QJsonObject &o, QLatin1StringView key);
-    qint64 integer(const QJsonObject &o, QLatin1StringView key);
-    QJsonArray array(const QJsonObject &o, QLatin1StringView key);
-    QJsonObject object(const QJsonValue &v, const QString &path);
-    QStringList textArray(const QJsonObject &o, QLatin1StringView key);
+    /// The top-level object of a JSON text; fails when the text is not JSON or holds no object.
+    [[nodiscard]] QJsonObject document(const QByteArray &body);
+
+    [[nodiscard]] QString text(const QJsonObject &o, QLatin1StringView key);
+    [[nodiscard]] std::optional<QString> optionalText(const QJsonObject &o, QLatin1StringView key);
+    [[nodiscard]] bool boolean(const QJsonObject &o, QLatin1StringView key);
+    [[nodiscard]] qint64 integer(const QJsonObject &o, QLatin1StringView key);
+    [[nodiscard]] QJsonArray array(const QJsonObject &o, QLatin1StringView key);
+    [[nodiscard]] QJsonObject object(const QJsonValue &v, const QString &path);
+    [[nodiscard]] QStringList textArray(const QJsonObject &o, QLatin1StringView key);
 
     /// A required array of objects, each read by `decode(reader, object)`; a failure inside an
     /// element is reported under "key[index]".
     template<typename T, typename Decode>
-    QList<T> objectArray(const QJsonObject &o, QLatin1StringView key, Decode decode)
+    [[nodiscard]] QList<T> objectArray(const QJsonObject &o, QLatin1StringView key, Decode decode)
     {
         const QJsonArray values = array(o, key);
         QList<T> out;

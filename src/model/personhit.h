@@ -26,7 +26,7 @@ public:
     bool hasName() const { return name.has_value(); }
     QString nameText() const { return name.value_or(QString()); }
 
-    static PersonHit decode(JsonReader &reader, const QJsonObject &object);
+    [[nodiscard]] static PersonHit decode(JsonReader &reader, const QJsonObject &object);
     QJsonObject toJson() const;
     friend bool operator==(const PersonHit &, const PersonHit &) = default;
 };

@@ -34,7 +34,7 @@ public:
     bool hasEmail() const { return email.has_value(); }
     QString emailText() const { return email.value_or(QString()); }
 
-    static QAPerson decode(JsonReader &reader, const QJsonObject &object);
+    [[nodiscard]] static QAPerson decode(JsonReader &reader, const QJsonObject &object);
     QJsonObject toJson() const;
     friend bool operator==(const QAPerson &, const QAPerson &) = default;
 };
@@ -83,7 +83,7 @@ public:
     QString whenText() const { return when.value_or(QString()); }
 
     /// Strict decoding: nothing when a required key is missing or any key has the wrong type.
-    static std::optional<QADraft> fromJson(const QJsonObject &object);
+    [[nodiscard]] static std::optional<QADraft> fromJson(const QJsonObject &object);
     QJsonObject toJson() const;
     friend bool operator==(const QADraft &, const QADraft &) = default;
 };

@@ -1,5 +1,7 @@
 #include "service/endpoints.h"
 
+#include <QStringList>
+
 namespace {
 
 QUrl fromEnvironment(const char *name, const char *fallback)
@@ -22,6 +24,14 @@ QUrl Endpoints::webUrl()
 
 QUrl Endpoints::append(const QUrl &base, const QString &path)
 {
+    // A segment of one or two dots would be folded away on the way out ("meetings/../draft" is
+    // "draft"), and no encoding survives: the URL layer decodes "%2E" back into a dot. Such a path
+    // is refused, so a request meant for one meeting never reaches another address.
+    const QStringList segments = path.split(u'/');
+    for (const QString &segment : segments) {
+        if (segment == QStringLiteral(".") || segment == QStringLiteral(".."))
+            return QUrl();
+    }
     QUrl url = base;
     QString joined = base.path(QUrl::FullyDecoded);
     if (!joined.endsWith(u'/'))

@@ -8,11 +8,12 @@
 namespace Endpoints {
 
 /// The service base URL every request path is appended to.
-QUrl apiBase();
+[[nodiscard]] QUrl apiBase();
 /// The service's web address, used for the sign-in page.
-QUrl webUrl();
+[[nodiscard]] QUrl webUrl();
 /// `base` with `path` appended as path segments; characters a path may not hold are percent-encoded.
-QUrl append(const QUrl &base, const QString &path);
+/// Invalid (empty) when a segment is "." or "..", which would take the request elsewhere.
+[[nodiscard]] QUrl append(const QUrl &base, const QString &path);
 
 inline constexpr QStringView kToday = u"api/today";
 inline constexpr QStringView kMeetings = u"api/app/meetings/";

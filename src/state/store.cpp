@@ -1,18 +1,14 @@
 #include "state/store.h"
 
+#include "model/timeformat.h"
 #include "platform/clock.h"
 #include "platform/loginitem.h"
 #include "service/messages.h"
-#include "service/tokenstore.h"
 
-#include <QLocale>
 #include <QPointer>
-
-using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kTickInterval = 60s;
 /// A healthy feed reloads once it is older than this.
 constexpr qint64 kRefreshAfterMs = 300 * 1000;
 /// The release file is read again once the last check is older than this.
@@ -25,15 +21,18 @@ QDate localDate(const QDateTime &instant)
 
 } // namespace
 
-Store::Store(Services services, QObject *parent)
+Store::Store(Services services, StoreOptions options, QObject *parent)
     : QObject(parent)
     , m_services(services)
-    , m_api(services.http, services.apiBase, services.tokens)
+    , m_api(services.http, services.apiBase, services.tokens, options.requestTimeouts)
+    , m_timer(this)
+    , m_ownVersion(std::move(options.ownVersion))
+    , m_flashDuration(options.flashDuration)
 {
     const QDateTime created = m_services.clock.now();
     m_now = created;
     m_day = localDate(created).startOfDay();
-    m_hasToken = m_services.tokens.load().has_value();
+    m_hasToken = m_api.hasToken();
     // A login item left by another copy of the program (a build folder, say) becomes this one's.
     m_services.loginItem.takeOver();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
@@ -43,8 +42,8 @@ Store::Store(Services services, QObject *parent)
     startTask([this] { refreshTask(); });
     startTask([this] { checkForUpdateTask(); });
 
-    m_timer.setInterval(kTickInterval);
-    connect(&m_timer, &QTimer::timeout, this, &Store::tick);
+    m_timer.setInterval(options.tickInterval);
+    connect(&m_timer, &QTimer::timeout, this, [this] { startTask([this] { tickTask(); }); });
     m_timer.start();
 }
 
@@ -133,7 +132,7 @@ QString Store::menuTitle() const
         return QStringLiteral("now");
     const qint64 minutes = m_now.msecsTo(upcoming->startsAt) / 60000;
     if (minutes > 59)
-        return QLocale::system().toString(upcoming->startsAt.toLocalTime().time(), QLocale::ShortFormat);
+        return shortTime(upcoming->startsAt);
     return QStringLiteral("in %1m").arg(minutes);
 }
 
@@ -158,6 +157,7 @@ void Store::shiftDay(int n)
             setDay(start);
     }
     setDayMeetings({});
+    m_dayFilledBy = 0;
     startTask([this] { loadDayTask(); });
 }
 
@@ -165,12 +165,8 @@ void Store::goToday()
 {
     setDay(localDate(m_services.clock.now()).startOfDay());
     setDayMeetings({});
+    m_dayFilledBy = 0;
     startTask([this] { refreshTask(); });
-}
-
-void Store::tick()
-{
-    startTask([this] { tickTask(); });
 }
 
 QCoro::Task<> Store::refreshTask()
@@ -195,21 +191,22 @@ QCoro::Task<> Store::loadDayTask()
     if (isToday())
         co_return;
     QPointer<Store> self(this);
-    // Only the newest load may apply its reply and end the loading state: a reply for a day the
-    // user already left, or one overtaken by a newer load, is dropped.
-    const quint64 generation = ++m_dayLoadGeneration;
+    const quint64 serial = ++m_dayLoadSerial;
+    const quint64 visit = m_dayVisit;
     const QDateTime requested = m_day;
+    ++m_dayLoadsRunning;
     setLoadingDay(true);
-    const QString query =
-        QStringLiteral("date=") + localDate(requested).toString(QStringLiteral("yyyy-MM-dd"));
-    const std::optional<QList<Meeting>> loaded = co_await fetch(query);
+    const std::optional<QList<Meeting>> loaded = co_await fetch(localDate(requested));
     if (!self)
         co_return;
-    if (generation != m_dayLoadGeneration || requested != m_day)
-        co_return;
-    if (loaded)
+    // A reply for a day no longer shown is dropped; for the day shown, a good reply counts unless
+    // a load started later has already filled the list (a failed later load keeps it).
+    if (loaded && requested == m_day && serial > m_dayFilledBy) {
+        m_dayFilledBy = serial;
         setDayMeetings(*loaded);
-    setLoadingDay(false);
+    }
+    if (visit == m_dayVisit && --m_dayLoadsRunning == 0)
+        setLoadingDay(false);
 }
 
 QCoro::Task<> Store::tickTask()
@@ -228,16 +225,16 @@ QCoro::Task<> Store::tickTask()
 
 QCoro::Task<> Store::connectedTask()
 {
-    setHasToken(m_services.tokens.load().has_value());
+    setHasToken(m_api.hasToken());
     co_await refreshTask();
 }
 
 // Request members -----------------------------------------------------------------------------
 
-QCoro::Task<std::optional<QList<Meeting>>> Store::fetch(std::optional<QString> query)
+QCoro::Task<std::optional<QList<Meeting>>> Store::fetch(std::optional<QDate> day)
 {
     QPointer<Store> self(this);
-    VeskApi::FeedResult result = co_await m_api.fetch(std::move(query));
+    VeskApi::FeedResult result = co_await m_api.fetch(day);
     if (!self)
         co_return std::nullopt;
     switch (result.outcome) {
@@ -253,16 +250,6 @@ QCoro::Task<std::optional<QList<Meeting>>> Store::fetch(std::optional<QString> q
         break;
     }
     co_return std::nullopt;
-}
-
-QCoro::Task<std::optional<QJsonObject>> Store::post(QString id, QString action)
-{
-    co_return co_await m_api.post(std::move(id), std::move(action));
-}
-
-QCoro::Task<std::optional<QJsonObject>> Store::postJSON(QString path, QJsonObject body)
-{
-    co_return co_await m_api.postJSON(std::move(path), std::move(body));
 }
 
 // Private setters -----------------------------------------------------------------------------
@@ -286,8 +273,9 @@ void Store::setDay(QDateTime day)
 {
     if (!set(m_day, std::move(day), &Store::dayChanged))
         return;
-    // A load still running for the day just left no longer describes what is shown.
-    ++m_dayLoadGeneration;
+    // Loads still running for the day just left no longer describe what is shown.
+    ++m_dayVisit;
+    m_dayLoadsRunning = 0;
     setLoadingDay(false);
     announceDerived();
 }

@@ -43,6 +43,18 @@ struct Services
     QUrl webUrl;
 };
 
+/// The Store's timings and own version; the defaults are the product's, tests shorten them.
+struct StoreOptions
+{
+    /// How often the Store re-reads the clock and reloads a stale feed.
+    std::chrono::milliseconds tickInterval{60000};
+    /// How long a confirmation stays in place of the tray title.
+    std::chrono::milliseconds flashDuration{2500};
+    VeskApi::Timeouts requestTimeouts;
+    /// The application's own version, compared by the update check.
+    QString ownVersion = QStringLiteral(VESK_BAR_VERSION);
+};
+
 /// The one application-state object. Every published field has its own change signal; optional
 /// texts read as an empty QString when absent. Main thread only.
 class Store : public QObject
@@ -133,7 +145,7 @@ public:
     using QAPerson = ::QAPerson;
     using QADraft = ::QADraft;
 
-    explicit Store(Services services, QObject *parent = nullptr);
+    explicit Store(Services services, StoreOptions options = {}, QObject *parent = nullptr);
     ~Store() override;
 
     // Published fields.
@@ -169,8 +181,8 @@ public:
     int forDuration() const { return m_forDuration; }
 
     /// Per-meeting lookups for C++ callers.
-    std::optional<Composed> composedFor(const QString &id) const;
-    std::optional<QString> actionErrorFor(const QString &id) const;
+    [[nodiscard]] std::optional<Composed> composedFor(const QString &id) const;
+    [[nodiscard]] std::optional<QString> actionErrorFor(const QString &id) const;
 
     // Derived values.
     bool isToday() const;
@@ -180,20 +192,26 @@ public:
     bool hasNext() const { return next().has_value(); }
     Meeting nextValue() const { return next().value_or(Meeting()); }
     QString menuTitle() const;
-    std::optional<QString> forTypedEmail() const;
+    [[nodiscard]] std::optional<QString> forTypedEmail() const;
     /// `text` with blanks and tabs trimmed when that is one whole mail address.
     static std::optional<QString> mailAddressIn(const QString &text);
     QString forTypedEmailText() const { return forTypedEmail().value_or(QString()); }
 
     // View inputs.
     void setQaText(const QString &text);
+    /// A new search text while no recipient is chosen also drops the preview and searches for it
+    /// (the empty text included).
     void setForQuery(const QString &text);
+    /// A new length drops the preview.
     void setForDuration(int minutes);
     void setAvailPreview(const QString &text);
+    /// Chooses a recipient hit for availability; the copied block no longer matches, so the
+    /// preview goes.
+    Q_INVOKABLE void chooseForWho(const PersonHit &hit);
     QString copyShortcut() const { return m_copyShortcut; }
     void setCopyShortcut(const QString &keys);
-    /// Chooses a recipient hit for availability.
-    Q_INVOKABLE void setForWho(const PersonHit &hit);
+    /// Drops the chosen recipient: the person field comes back empty (without searching for the
+    /// empty text) and the preview goes.
     Q_INVOKABLE void clearForWho();
     /// Edits of the shown quick-add draft, field by field.
     Q_INVOKABLE void setQaTitle(const QString &title);
@@ -201,6 +219,8 @@ public:
     Q_INVOKABLE void setQaPersonName(int index, const QString &name);
     /// Sets a draft person's address; an empty text means no address.
     Q_INVOKABLE void setQaPersonEmail(int index, const QString &email);
+    /// Takes a candidate's address and name (possibly none) for a draft person, in one edit.
+    Q_INVOKABLE void chooseQaCandidate(int index, const PersonHit &hit);
     /// The text being typed as a draft person's address: a complete mail address (blanks trimmed)
     /// becomes the address at once, anything else leaves the person without one.
     Q_INVOKABLE void typeQaPersonEmail(int index, const QString &text);
@@ -264,41 +284,10 @@ public:
     /// finished, whatever its outcome, drops the draft and empties the sentence.
     Q_INVOKABLE void copyTimesForDraft();
 
-    /// What the 60-second timer runs; public so tests can tick a moved clock.
-    void tick();
-
-    // The awaitable bodies, for callers that wait (and for tests).
-    QCoro::Task<> refreshTask();
-    QCoro::Task<> loadDayTask();
-    QCoro::Task<> checkForUpdateTask();
-    QCoro::Task<> markTask(Meeting meeting, QString action);
-    QCoro::Task<> composeTask(Meeting meeting, QString action);
-    QCoro::Task<> quickDraftTask();
-    QCoro::Task<> quickCreateTask();
-    QCoro::Task<> copyAvailabilityTask(std::optional<QString> name, std::optional<QString> email,
-                                       int duration);
-    QCoro::Task<> copyForCurrentTask();
-    QCoro::Task<> searchPeopleTask(QString text);
-    QCoro::Task<> tickTask();
-    QCoro::Task<> copyTimesForDraftTask(QADraft draft);
-
-    /// The request members: the day feed (sets `error` on failure), a meeting action, a JSON command.
-    QCoro::Task<std::optional<QList<Meeting>>> fetch(std::optional<QString> query);
-    QCoro::Task<std::optional<QJsonObject>> post(QString id, QString action);
-    QCoro::Task<std::optional<QJsonObject>> postJSON(QString path, QJsonObject body);
-
-    /// When the last update check started; invalid when none.
-    QDateTime lastUpdateCheck() const { return m_lastUpdateCheck; }
-    /// The application's own version, compared by the update check.
-    void setOwnVersion(const QString &version) { m_ownVersion = version; }
-    /// Test seams: shorter service time-outs and flash duration.
-    VeskApi &api() { return m_api; }
-    void setFlashDuration(std::chrono::milliseconds duration) { m_flashDuration = duration; }
-
     /// Numeric comparison of dotted versions: digit runs by value, other characters one by one.
-    static int compareVersions(const QString &a, const QString &b);
+    [[nodiscard]] static int compareVersions(const QString &a, const QString &b);
     /// The 40-character sign-in state text.
-    static QString makeConnectState();
+    [[nodiscard]] static QString makeConnectState();
 
 Q_SIGNALS:
     void meetingsChanged();
@@ -337,6 +326,22 @@ Q_SIGNALS:
     void forTypedEmailChanged();
 
 private:
+    QCoro::Task<> refreshTask();
+    QCoro::Task<> loadDayTask();
+    QCoro::Task<> checkForUpdateTask();
+    QCoro::Task<> markTask(Meeting meeting, QString action);
+    QCoro::Task<> composeTask(Meeting meeting, QString action);
+    QCoro::Task<> quickDraftTask();
+    QCoro::Task<> quickCreateTask();
+    QCoro::Task<> copyAvailabilityTask(std::optional<QString> name, std::optional<QString> email,
+                                       int duration);
+    QCoro::Task<> copyForCurrentTask();
+    QCoro::Task<> searchPeopleTask(QString text);
+    QCoro::Task<> tickTask();
+    QCoro::Task<> copyTimesForDraftTask(QADraft draft);
+    /// The day feed, for the service's current day or for `day`; sets `error` on failure.
+    QCoro::Task<std::optional<QList<Meeting>>> fetch(std::optional<QDate> day);
+
     /// Assigns and announces when the value differs.
     template<typename T>
     bool set(T &field, T value, void (Store::*changed)())
@@ -413,9 +418,15 @@ private:
     QString m_copyShortcut;
 
     QDateTime m_lastUpdateCheck;
-    QString m_ownVersion = QStringLiteral(VESK_BAR_VERSION);
-    std::chrono::milliseconds m_flashDuration{2500};
-    /// Generation counters: only the newest day load and people search may apply their replies.
-    quint64 m_dayLoadGeneration = 0;
+    QString m_ownVersion;
+    std::chrono::milliseconds m_flashDuration;
+    /// Day loads are numbered as they start. A reply fills `dayMeetings` only while its day is shown
+    /// and no later-started load has filled it; `loadingDay` ends when the last load started for
+    /// the day shown has answered.
+    quint64 m_dayLoadSerial = 0;
+    quint64 m_dayFilledBy = 0;
+    quint64 m_dayVisit = 0;
+    int m_dayLoadsRunning = 0;
+    /// Only the newest people search may apply its reply.
     quint64 m_searchGeneration = 0;
 };

@@ -46,7 +46,7 @@ QCoro::Task<> Store::markTask(Meeting meeting, QString action)
     QPointer<Store> self(this);
     const QString id = meeting.id;
     addBusy(id);
-    const std::optional<QJsonObject> reply = co_await post(id, action);
+    const std::optional<QJsonObject> reply = co_await m_api.post(id, action);
     if (!self)
         co_return;
     // Whatever the object says (an "error" included), the service heard us: reload so the row
@@ -67,7 +67,7 @@ QCoro::Task<> Store::composeTask(Meeting meeting, QString action)
     const QString id = meeting.id;
     addBusy(id);
     setActionError(id, std::nullopt);
-    const std::optional<QJsonObject> reply = co_await post(id, action);
+    const std::optional<QJsonObject> reply = co_await m_api.post(id, action);
     if (!self)
         co_return;
     if (!reply) {

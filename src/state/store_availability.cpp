@@ -1,7 +1,5 @@
-#include "model/jsonreader.h"
 #include "platform/clipboard.h"
 #include "platform/sounds.h"
-#include "service/endpoints.h"
 #include "service/messages.h"
 #include "state/store.h"
 
@@ -32,30 +30,24 @@ QString trimBlanks(const QString &text)
     return text.mid(from, to - from);
 }
 
-/// The "people" list of a search reply; nothing when the reply does not decode.
-std::optional<QList<PersonHit>> decodePeople(const QByteArray &body)
-{
-    const std::optional<QJsonObject> object = VeskApi::jsonObject(body);
-    if (!object)
-        return std::nullopt;
-    JsonReader r;
-    QList<PersonHit> hits = r.objectArray<PersonHit>(*object, "people"_L1, &PersonHit::decode);
-    if (r.failed())
-        return std::nullopt;
-    return hits;
-}
-
 } // namespace
 
 void Store::setForQuery(const QString &text)
 {
-    if (set(m_forQuery, text, &Store::forQueryChanged))
-        Q_EMIT forTypedEmailChanged();
+    if (!set(m_forQuery, text, &Store::forQueryChanged))
+        return;
+    Q_EMIT forTypedEmailChanged();
+    // While a recipient is chosen the field is not shown and the text is not searched for.
+    if (m_forWho)
+        return;
+    setAvailPreview(QString());
+    searchPeople(text);
 }
 
 void Store::setForDuration(int minutes)
 {
-    set(m_forDuration, minutes, &Store::forDurationChanged);
+    if (set(m_forDuration, minutes, &Store::forDurationChanged))
+        setAvailPreview(QString());
 }
 
 void Store::setAvailPreview(const QString &text)
@@ -63,14 +55,19 @@ void Store::setAvailPreview(const QString &text)
     set(m_availPreview, text, &Store::availPreviewChanged);
 }
 
-void Store::setForWho(const PersonHit &hit)
+void Store::chooseForWho(const PersonHit &hit)
 {
     set(m_forWho, std::optional<PersonHit>(hit), &Store::forWhoChanged);
+    setAvailPreview(QString());
 }
 
 void Store::clearForWho()
 {
+    // The field comes back empty; the empty text is not searched for.
+    if (set(m_forQuery, QString(), &Store::forQueryChanged))
+        Q_EMIT forTypedEmailChanged();
     set(m_forWho, std::optional<PersonHit>(), &Store::forWhoChanged);
+    setAvailPreview(QString());
 }
 
 std::optional<QString> Store::forTypedEmail() const
@@ -131,13 +128,8 @@ QCoro::Task<> Store::copyAvailabilityTask(std::optional<QString> name, std::opti
     set(m_availBusy, true, &Store::availBusyChanged);
     set(m_availError, QString(), &Store::availErrorChanged);
 
-    QJsonObject body{{u"durationMin"_s, duration}};
-    if (email && !email->isEmpty())
-        body.insert(u"email"_s, *email);
-    if (name && !name->isEmpty())
-        body.insert(u"name"_s, *name);
-
-    const std::optional<QJsonObject> reply = co_await postJSON(Endpoints::kAvailability.toString(), body);
+    const std::optional<QJsonObject> reply =
+        co_await m_api.availability(duration, name.value_or(QString()), email.value_or(QString()));
     if (!self)
         co_return;
 
@@ -171,14 +163,8 @@ QCoro::Task<> Store::searchPeopleTask(QString text)
     // Searches are not cancelled; a reply is applied only while no newer search has started, so
     // a slow answer for an older text never replaces the hits of the text the user has now.
     const quint64 generation = ++m_searchGeneration;
-
-    QUrl url = m_api.url(Endpoints::kPeople.toString());
-    url.setQuery(QString::fromLatin1("q=" + QUrl::toPercentEncoding(text)), QUrl::StrictMode);
-    const VeskApi::AuthorizedReply reply =
-        co_await m_api.authorized(QByteArrayLiteral("GET"), url, std::nullopt, m_api.timeouts().people);
-    if (!self)
+    std::optional<QList<PersonHit>> hits = co_await m_api.searchPeople(std::move(text));
+    if (!self || !hits || generation != m_searchGeneration)
         co_return;
-    if (!reply || !reply->delivered || generation != m_searchGeneration)
-        co_return;
-    set(m_people, decodePeople(reply->body).value_or(QList<PersonHit>()), &Store::peopleChanged);
+    set(m_people, std::move(*hits), &Store::peopleChanged);
 }

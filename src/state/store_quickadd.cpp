@@ -1,11 +1,7 @@
 #include "platform/sounds.h"
-#include "service/endpoints.h"
 #include "service/messages.h"
-#include "service/tokenstore.h"
 #include "state/store.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QPointer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,23 +11,6 @@ namespace {
 QString unreadable()
 {
     return u"Couldn't read that. Try \u201CCoffee with Nils tomorrow at 3\u201D."_s;
-}
-
-QJsonObject createBody(const QADraft &draft)
-{
-    QJsonArray emails;
-    for (const QAPerson &person : draft.people) {
-        if (person.email)
-            emails.append(*person.email);
-    }
-    return QJsonObject{
-        {u"title"_s, draft.title},
-        {u"start"_s, draft.start.value_or(QString())},
-        {u"durationMin"_s, draft.durationMin},
-        {u"emails"_s, emails},
-        {u"conference"_s, draft.conference},
-        {u"location"_s, draft.location.value_or(QString())},
-    };
 }
 
 } // namespace
@@ -67,6 +46,16 @@ void Store::setQaPersonName(int index, const QString &name)
 void Store::setQaPersonEmail(int index, const QString &email)
 {
     editQaPerson(index, &QAPerson::email, email);
+}
+
+void Store::chooseQaCandidate(int index, const PersonHit &hit)
+{
+    if (!m_qaDraft || index < 0 || index >= m_qaDraft->people.size())
+        return;
+    QADraft draft = *m_qaDraft;
+    draft.people[index].email = hit.email;
+    draft.people[index].name = hit.name;
+    setQaDraft(std::move(draft));
 }
 
 void Store::typeQaPersonEmail(int index, const QString &text)
@@ -107,7 +96,7 @@ QCoro::Task<> Store::quickDraftTask()
     QPointer<Store> self(this);
     // Sent trimmed; the field keeps what the user typed.
     const QString text = m_qaText.trimmed();
-    if (text.isEmpty() || !m_services.tokens.load())
+    if (text.isEmpty() || !m_api.hasToken())
         co_return;
 
     set(m_qaBusy, true, &Store::qaBusyChanged);
@@ -115,17 +104,14 @@ QCoro::Task<> Store::quickDraftTask()
     set(m_qaDone, QString(), &Store::qaDoneChanged);
     setQaDraft(std::nullopt);
 
-    const QByteArray body = QJsonDocument(QJsonObject{{u"text"_s, text}}).toJson(QJsonDocument::Compact);
-    const VeskApi::AuthorizedReply reply =
-        co_await m_api.authorized(QByteArrayLiteral("POST"), m_api.url(Endpoints::kQuickAdd.toString()), body,
-                                  m_api.timeouts().quickAdd);
+    const VeskApi::JsonReply reply = co_await m_api.quickAdd(text);
     if (!self)
         co_return;
 
-    if (!reply || !reply->delivered) {
+    if (!reply.delivered) {
         set(m_qaError, Messages::unreachable(), &Store::qaErrorChanged);
     } else {
-        const std::optional<QJsonObject> object = VeskApi::jsonObject(reply->body);
+        const std::optional<QJsonObject> &object = reply.object;
         const QJsonValue error = object ? object->value("error"_L1) : QJsonValue();
         if (error.isString()) {
             set(m_qaError, error.toString(), &Store::qaErrorChanged);
@@ -149,8 +135,7 @@ QCoro::Task<> Store::quickCreateTask()
     set(m_qaBusy, true, &Store::qaBusyChanged);
     set(m_qaError, QString(), &Store::qaErrorChanged);
 
-    const std::optional<QJsonObject> reply =
-        co_await postJSON(Endpoints::kQuickAddCreate.toString(), createBody(draft));
+    const std::optional<QJsonObject> reply = co_await m_api.createEvent(draft);
     if (!self)
         co_return;
 

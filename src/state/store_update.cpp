@@ -1,8 +1,6 @@
 #include "platform/clock.h"
-#include "service/endpoints.h"
 #include "state/store.h"
 
-#include <QJsonValue>
 #include <QPointer>
 
 void Store::checkForUpdate()
@@ -16,18 +14,10 @@ QCoro::Task<> Store::checkForUpdateTask()
     m_lastUpdateCheck = m_services.clock.now();
     const QString own = m_ownVersion.isEmpty() ? QStringLiteral("0") : m_ownVersion;
 
-    const HttpReply reply =
-        co_await m_api.plainGet(Endpoints::append(m_services.apiBase, Endpoints::kVersionFile.toString()));
-    if (!self || !reply.delivered || reply.status != 200)
+    const std::optional<QString> offered = co_await m_api.latestVersion();
+    if (!self || !offered)
         co_return;
-    const std::optional<QJsonObject> manifest = VeskApi::jsonObject(reply.body);
-    if (!manifest)
-        co_return;
-    const QJsonValue version = manifest->value(QStringLiteral("version"));
-    if (!version.isString())
-        co_return;
-    const QString offered = version.toString();
-    set(m_updateVersion, compareVersions(offered, own) > 0 ? offered : QString(),
+    set(m_updateVersion, compareVersions(*offered, own) > 0 ? *offered : QString(),
         &Store::updateVersionChanged);
 }
 

@@ -22,31 +22,21 @@ Item {
     }
 
     function choose(hit) {
-        bar.store.setForWho(hit)
+        bar.store.chooseForWho(hit)
         bar.showHits = false
-        bar.store.availPreview = ""
     }
 
     function clearChoice() {
         bar.store.clearForWho()
-        bar.store.forQuery = ""
-        bar.store.availPreview = ""
     }
 
-    // A change of the search text while the field is shown searches at once, also for no text.
+    // The Store searches for every new text while the field is shown; the view only decides
+    // whether hits may be listed.
     Connections {
         target: bar.store
         enabled: !bar.store.hasForWho
         function onForQueryChanged() {
             bar.showHits = bar.store.forQuery !== ""
-            bar.store.availPreview = ""
-            bar.store.searchPeople(bar.store.forQuery)
-        }
-    }
-    Connections {
-        target: bar.store
-        function onForDurationChanged() {
-            bar.store.availPreview = ""
         }
     }
 
@@ -142,7 +132,7 @@ Item {
                     Text {
                         objectName: "chipName"
                         Layout.maximumWidth: 160
-                        text: bar.store.hasForWho ? Labels.chipText(bar.store.forWho) : ""
+                        text: bar.store.hasForWho ? Words.chipText(bar.store.forWho) : ""
                         font.pointSize: Pal.pt(12)
                         font.weight: Font.DemiBold
                         color: Pal.text
@@ -324,7 +314,7 @@ Item {
                         rightPadding: 10
                         topPadding: 6
                         bottomPadding: 6
-                        text: Labels.hitName(modelData)
+                        text: Words.hitName(modelData)
                         contentItem: RowLayout {
                             spacing: 6
                             Text {

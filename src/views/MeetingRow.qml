@@ -20,10 +20,10 @@ Item {
     property bool hover: hoverHandler.hovered
 
     readonly property bool isOpen: expanded !== "" && expanded === m.id
-    readonly property bool live: Labels.isLive(m, now)
-    readonly property bool past: Labels.isPast(m, now)
-    readonly property url mailto: Labels.mailto(m)
-    readonly property bool offersJoin: Labels.offersJoin(m, now)
+    readonly property bool live: RowRules.isLive(m, now)
+    readonly property bool past: RowRules.isPast(m, now)
+    readonly property url mailto: Links.mailto(m)
+    readonly property bool offersJoin: Links.offersJoin(m, now)
     /// The ids with an action under way, as a script array.
     readonly property var busyIds: store.busy
     readonly property bool busy: busyIds.indexOf(m.id) >= 0
@@ -36,7 +36,7 @@ Item {
     }
 
     implicitHeight: card.implicitHeight
-    opacity: Labels.rowOpacity(m, now, isOpen)
+    opacity: RowRules.rowOpacity(m, now, isOpen)
 
     HoverHandler {
         id: hoverHandler
@@ -110,7 +110,7 @@ Item {
                         Text {
                             objectName: "timeText"
                             Layout.alignment: Qt.AlignRight
-                            text: Labels.timeOfDay(row.m.startsAt)
+                            text: Words.timeOfDay(row.m.startsAt)
                             font.family: "monospace"
                             font.pointSize: Pal.pt(11)
                             color: Pal.muted
@@ -158,7 +158,7 @@ Item {
                         Text {
                             objectName: "attendeesText"
                             Layout.fillWidth: true
-                            text: Labels.attendees(row.m)
+                            text: Words.attendees(row.m)
                             font.pointSize: Pal.pt(11.5)
                             color: Pal.muted
                             wrapMode: Text.Wrap
@@ -171,7 +171,7 @@ Item {
                             spacing: 6
                             Text {
                                 objectName: "statusText"
-                                text: Labels.statusLabel(row.m.status)
+                                text: Words.statusLabel(row.m.status)
                                 font.pointSize: Pal.pt(10.5)
                                 font.weight: Font.DemiBold
                                 color: Pal.statusColor(row.m)
@@ -180,7 +180,7 @@ Item {
                             }
                             Text {
                                 objectName: "roomText"
-                                text: "· " + Labels.roomLabel(row.m.room)
+                                text: "· " + Words.roomLabel(row.m.room)
                                 font.pointSize: Pal.pt(10)
                                 color: Pal.muted
                                 Accessible.role: Accessible.StaticText
@@ -199,7 +199,7 @@ Item {
                         Text {
                             objectName: "nextStepText"
                             Layout.fillWidth: true
-                            visible: Labels.showsNextStep(row.m, row.now)
+                            visible: RowRules.showsNextStep(row.m, row.now)
                             text: row.m.action
                             font.pointSize: Pal.pt(11.5)
                             font.weight: Font.Medium
@@ -224,7 +224,7 @@ Item {
                         text: "Join"
                         filled: true
                         tint: row.live ? Pal.green : Pal.violet
-                        onClicked: row.store.openUrl(Labels.joinUrl(row.m))
+                        onClicked: row.store.openUrl(Links.joinUrl(row.m))
                     }
 
                     SymbolIcon {
@@ -437,7 +437,7 @@ Item {
                                     tint: Pal.violet
                                     filled: true
                                     onClicked: {
-                                        const url = Labels.draftMailUrl(row.m, (row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : ""))
+                                        const url = Links.draftMailUrl(row.m, (row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : ""))
                                         if (url.toString() !== "")
                                             row.store.openUrl(url)
                                     }
@@ -446,7 +446,7 @@ Item {
                                     objectName: "copyDraftButton"
                                     text: "Copy"
                                     tint: Pal.text
-                                    onClicked: row.store.copyText(Labels.draftText((row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : "")))
+                                    onClicked: row.store.copyText(Links.draftText((row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : "")))
                                 }
                             }
                         }

@@ -132,7 +132,7 @@ Rectangle {
                 visible: root.store.hasToken
                 Layout.minimumWidth: 92
                 horizontalAlignment: Text.AlignHCenter
-                text: Labels.dayLabel(root.store.day, root.isToday)
+                text: Words.dayLabel(root.store.day, root.isToday)
                 font.pointSize: Pal.pt(12.5)
                 font.weight: Font.DemiBold
                 color: Pal.text

@@ -55,7 +55,7 @@ Rectangle {
         Text {
             objectName: "timeLine"
             Layout.fillWidth: true
-            text: card.hasWhen ? Labels.draftTimeLine(card.draft) : "No time given. I can send them your open times instead."
+            text: card.hasWhen ? QuickAddRules.draftTimeLine(card.draft) : "No time given. I can send them your open times instead."
             font.pointSize: Pal.pt(12)
             color: card.hasWhen ? Pal.muted : Pal.amber
             wrapMode: Text.Wrap
@@ -191,17 +191,15 @@ Rectangle {
                             delegate: MenuEntry {
                                 required property personHit modelData
                                 objectName: "candidate:" + modelData.email
-                                text: Labels.candidateLabel(modelData)
+                                text: Words.candidateLabel(modelData)
                                 font.pointSize: Pal.pt(11)
                                 onTriggered: {
-                                    // The first edit rebuilds this list, so read everything first.
+                                    // The edit rebuilds this list, so read everything first.
                                     const at = personRow.index
-                                    const email = modelData.email
-                                    const name = modelData.hasName ? modelData.name : ""
+                                    const hit = modelData
                                     const store = card.store
                                     candidatesMenu.close()
-                                    store.setQaPersonEmail(at, email)
-                                    store.setQaPersonName(at, name)
+                                    store.chooseQaCandidate(at, hit)
                                 }
                             }
                         }
@@ -293,8 +291,8 @@ Rectangle {
             QQC2.Button {
                 id: mainButton
                 objectName: "mainButton"
-                text: card.store.hasQaDraft ? Labels.quickAddMainLabel(card.draft) : ""
-                enabled: card.store.hasQaDraft && Labels.quickAddMainEnabled(card.draft, card.store.qaBusy)
+                text: card.store.hasQaDraft ? QuickAddRules.mainLabel(card.draft) : ""
+                enabled: card.store.hasQaDraft && QuickAddRules.mainEnabled(card.draft, card.store.qaBusy)
                 focusPolicy: Qt.StrongFocus
                 leftPadding: 12
                 rightPadding: 12

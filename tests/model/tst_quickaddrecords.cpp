@@ -71,19 +71,13 @@ private Q_SLOTS:
         const QJsonValue absent(QJsonValue::Undefined);
 
         QTest::newRow("no hasZoom") << QStringList{u"hasZoom"_s} << absent << false;
-        QTest::newRow("durationMin as text") << QStringList{u"durationMin"_s} << QJsonValue(u"30"_s) << false;
-        QTest::newRow("durationMin fraction") << QStringList{u"durationMin"_s} << QJsonValue(30.5) << false;
         QTest::newRow("durationMin too large") << QStringList{u"durationMin"_s} << QJsonValue(1e12) << false;
-        QTest::newRow("no intent") << QStringList{u"intent"_s} << absent << false;
         QTest::newRow("conflict as number")
             << QStringList{u"conflicts"_s} << QJsonValue(QJsonArray{1}) << false;
-        QTest::newRow("start as number") << QStringList{u"start"_s} << QJsonValue(1500) << false;
         QTest::newRow("person without candidates")
             << QStringList{u"people"_s, u"1"_s, u"candidates"_s} << absent << false;
         QTest::newRow("person without query")
             << QStringList{u"people"_s, u"0"_s, u"query"_s} << absent << false;
-        QTest::newRow("person email as number")
-            << QStringList{u"people"_s, u"0"_s, u"email"_s} << QJsonValue(5) << false;
         QTest::newRow("candidate without company")
             << QStringList{u"people"_s, u"0"_s, u"candidates"_s, u"0"_s, u"company"_s} << absent << false;
         QTest::newRow("no start") << QStringList{u"start"_s} << absent << true;
@@ -101,27 +95,6 @@ private Q_SLOTS:
         QFETCH(bool, decodes);
         const std::optional<QADraft> draft = QADraft::fromJson(edited(draftFixture(), path, value));
         QCOMPARE(draft.has_value(), decodes);
-    }
-
-    void encodesBackToTheSameShape()
-    {
-        const std::optional<QADraft> draft = QADraft::fromJson(draftFixture());
-        QVERIFY(draft);
-        QCOMPARE(QADraft::fromJson(draft->toJson()), draft);
-
-        QADraft sparse = *draft;
-        sparse.start.reset();
-        sparse.location.reset();
-        sparse.people[0].email.reset();
-        sparse.people[0].candidates[0].name.reset();
-        const QJsonObject json = sparse.toJson();
-        QVERIFY(!json.contains(u"start"_s));
-        QVERIFY(!json.contains(u"location"_s));
-        QVERIFY(json.contains(u"end"_s));
-        const QJsonObject person = json.value(u"people"_s).toArray().at(0).toObject();
-        QVERIFY(!person.contains(u"email"_s));
-        QVERIFY(!person.value(u"candidates"_s).toArray().at(0).toObject().contains(u"name"_s));
-        QCOMPARE(QADraft::fromJson(json), std::optional<QADraft>(sparse));
     }
 };
 

@@ -7,7 +7,6 @@
 #include "support/storeworld.h"
 
 #include <QCoreApplication>
-#include <QCoro/QCoroTask>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -67,8 +66,31 @@ struct StoreHarness : StoreWorld
         return store;
     }
 
-    /// Runs an awaitable Store operation to its end.
-    static void run(QCoro::Task<> task) { QCoro::waitFor(std::move(task)); }
+    /// A Store whose timer ticks every `interval` instead of every minute; the start-up load and
+    /// check have finished and any early tick has settled when it returns.
+    Store &startTicking(std::chrono::milliseconds interval, const QList<Meeting> &feed = {})
+    {
+        options.tickInterval = interval;
+        Store &store = startLoaded(feed);
+        QTest::qWait(int(interval.count()) * 3);
+        return store;
+    }
+
+    /// Runs the tasks queued so far and waits for a release-file request started after them, so a
+    /// request they would have sent has been sent.
+    void settle()
+    {
+        const qsizetype before = versionRequests();
+        store->checkForUpdate();
+        [&] { QTRY_COMPARE(versionRequests(), before + 1); }();
+    }
+
+    /// Moves the clock and waits for the next tick to have read it.
+    void advanceToNextTick(qint64 seconds)
+    {
+        clock.advance(seconds);
+        [&] { QTRY_COMPARE(store->now(), clock.current); }();
+    }
 
     qsizetype feedRequests() const { return server.requestsTo(QByteArrayLiteral("/api/today")).size(); }
     qsizetype versionRequests() const

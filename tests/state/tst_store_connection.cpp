@@ -43,7 +43,8 @@ private Q_SLOTS:
         store.setToken(u" \n\t "_s);
         QVERIFY(!store.hasToken());
         QVERIFY(!QFile::exists(h.xdg.tokenPath()));
-        StoreHarness::run(store.refreshTask());
+        store.refresh();
+        h.settle();
         QCOMPARE(h.feedRequests(), 1);
         QVERIFY(store.error().isEmpty());
 
@@ -51,7 +52,8 @@ private Q_SLOTS:
         store.setToken(u"vesk_abc\r\nX-Injected: 1"_s);
         QVERIFY(!store.hasToken());
         QVERIFY(!QFile::exists(h.xdg.tokenPath()));
-        StoreHarness::run(store.refreshTask());
+        store.refresh();
+        h.settle();
         QCOMPARE(h.feedRequests(), 1);
     }
 
@@ -90,9 +92,8 @@ private Q_SLOTS:
         const QDateTime loadedAt = store.lastUpdated();
         store.shiftDay(-1);
         QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"y"_s});
-        h.clock.advance(600);
-        StoreHarness::run(store.refreshTask());
-        QCOMPARE(store.error(), u"Couldn't reach Vesk."_s);
+        store.refresh();
+        QTRY_COMPARE(store.error(), u"Couldn't reach Vesk."_s);
 
         store.signOut();
         QVERIFY(!store.hasToken());

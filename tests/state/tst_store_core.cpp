@@ -1,7 +1,9 @@
 #include "state/storeharness.h"
 
 #include <QLocale>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <ctime>
 
@@ -32,47 +34,38 @@ private Q_SLOTS:
 
         // Initial values are there before the first turn of the event loop; nothing is sent yet.
         QVERIFY(store.hasToken());
-        QVERIFY(store.meetings().isEmpty());
         QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 4), QTime(0, 0)));
-        QCOMPARE(store.now(), created);
-        QVERIFY(store.isToday());
-        QVERIFY(!store.lastUpdated().isValid());
         QCOMPARE(h.server.requests().size(), 0);
 
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});
         QCOMPARE(store.lastUpdated(), created);
-        QVERIFY(store.error().isEmpty());
         QTRY_COMPARE(h.versionRequests(), 1);
         QCOMPARE(h.feedRequests(), 1);
         QCOMPARE(feedQuery(h, 0), QByteArray());
+
+        // The minute timer runs from creation on.
+        const QTimer *timer = store.findChild<QTimer *>();
+        QVERIFY(timer);
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 60000);
     }
 
-    void creationWithoutTokenRetriesEveryTick()
+    void withoutTokenEveryTickRetries()
     {
         StoreHarness h;
-        h.onFeed().reply(200, feedBody({}));
+        h.options.tickInterval = 100ms;
+        h.onFeed().reply(500, "<html>down</html>");
         Store &store = h.start();
-        QVERIFY(!store.hasToken());
-        QTRY_COMPARE(h.versionRequests(), 1);
-        StoreHarness::run(store.refreshTask());
-        h.clock.advance(60);
-        StoreHarness::run(store.tickTask());
+        h.advanceToNextTick(60);
+        h.advanceToNextTick(60);
         QCOMPARE(h.feedRequests(), 0);
         QVERIFY(store.error().isEmpty());
-        QVERIFY(!store.lastUpdated().isValid());
 
         // Once a token is there the next tick loads; a failing load keeps the ticks retrying.
         h.saveToken();
-        h.server.reset();
-        h.onFeed().reply(500, "<html>down</html>");
-        h.clock.advance(60);
-        StoreHarness::run(store.tickTask());
-        QCOMPARE(h.feedRequests(), 1);
-        QCOMPARE(store.error(), u"Couldn't reach Vesk."_s);
-        h.clock.advance(60);
-        StoreHarness::run(store.tickTask());
-        QCOMPARE(h.feedRequests(), 2);
-        QCOMPARE(store.now(), h.clock.current);
+        QTRY_COMPARE(store.error(), u"Couldn't reach Vesk."_s);
+        QTRY_VERIFY(h.feedRequests() >= 2);
+        QVERIFY(!store.lastUpdated().isValid());
     }
 
     void tickRules_data()
@@ -92,38 +85,17 @@ private Q_SLOTS:
         QFETCH(bool, reloads);
         QFETCH(bool, checks);
         StoreHarness h;
-        Store &store = h.startLoaded();
-        QCOMPARE(store.lastUpdateCheck(), h.clock.current);
-
-        // A tick a minute after launch neither reloads nor checks again.
-        h.clock.advance(60);
-        StoreHarness::run(store.tickTask());
+        Store &store = h.startTicking(100ms);
         QCOMPARE(h.feedRequests(), 1);
         QCOMPARE(h.versionRequests(), 1);
 
-        h.clock.advance(seconds - 60);
-        StoreHarness::run(store.tickTask());
-        QCOMPARE(store.now(), h.clock.current);
+        h.advanceToNextTick(seconds);
+        QTRY_COMPARE(h.feedRequests(), reloads ? 2 : 1);
+        QTRY_COMPARE(h.versionRequests(), checks ? 2 : 1);
+        QTest::qWait(300); // later ticks add nothing
         QCOMPARE(h.feedRequests(), reloads ? 2 : 1);
         QCOMPARE(h.versionRequests(), checks ? 2 : 1);
-    }
-
-    void tickAndCheckRunOnALaterTurn()
-    {
-        StoreHarness h;
-        Store &store = h.start();
-        QTRY_COMPARE(h.versionRequests(), 1);
-        const QDateTime checked = store.lastUpdateCheck();
-        QSignalSpy nowSpy(&store, &Store::nowChanged);
-        h.clock.advance(30);
-        store.tick();
-        store.checkForUpdate();
-        QCOMPARE(nowSpy.count(), 0);
-        QCOMPARE(store.lastUpdateCheck(), checked);
-        QTRY_COMPARE(nowSpy.count(), 1);
         QCOMPARE(store.now(), h.clock.current);
-        QTRY_COMPARE(h.versionRequests(), 2);
-        QCOMPARE(store.lastUpdateCheck(), h.clock.current);
     }
 
     void shiftDayLoadsThatDay()
@@ -141,24 +113,66 @@ private Q_SLOTS:
         QCOMPARE(feedQuery(h, 1), QByteArray("date=2025-03-03"));
         QCOMPARE(idsOf(store.meetings()), QStringList{u"t"_s}); // the service's day is kept
 
+        // Back to today: nothing is loaded, the panel shows today from the service's day.
         store.shiftDay(1);
-        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 4), QTime(0, 0)));
-        QVERIFY(store.dayMeetings().isEmpty());
         QVERIFY(store.isToday());
-        QCoreApplication::processEvents();
-        StoreHarness::run(store.checkForUpdateTask()); // a later request as a marker
+        QVERIFY(store.dayMeetings().isEmpty());
+        h.settle();
         QCOMPARE(h.feedRequests(), 2);
         QVERIFY(!store.loadingDay());
+    }
 
-        // Back to today while a day still loads: loading ends and the late reply is dropped.
+    // Stepping back and forth faster than the service answers: the day finally shown gets every
+    // reply for that day in the order the loads started, the day left in between gets nothing, and
+    // loading ends with the last load for the day shown.
+    void backAndForthQuickly()
+    {
+        StoreHarness h;
+        Store &store = h.startLoaded();
+        h.server.reset();
+        h.onFeed().after(300ms).reply(200, feedBody({meetingAt(u"first"_s, h.clock.current.addDays(-1))}));
+        h.onFeed().after(600ms).reply(200, feedBody({meetingAt(u"left"_s, h.clock.current.addDays(-2))}));
+        h.onFeed().after(1000ms).reply(200, feedBody({meetingAt(u"third"_s, h.clock.current.addDays(-1))}));
+        QSignalSpy filled(&store, &Store::dayMeetingsChanged);
+
         store.shiftDay(-1);
-        QTRY_VERIFY(store.loadingDay());
+        QTRY_COMPARE(h.feedRequests(), 1);
+        store.shiftDay(-1);
+        QTRY_COMPARE(h.feedRequests(), 2);
         store.shiftDay(1);
+        filled.clear();
+        QTRY_COMPARE(h.feedRequests(), 3);
+        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 3), QTime(0, 0)));
+        QCOMPARE(QList<QByteArray>({feedQuery(h, 0), feedQuery(h, 1), feedQuery(h, 2)}),
+                 QList<QByteArray>({"date=2025-03-03", "date=2025-03-02", "date=2025-03-03"}));
+
+        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"first"_s});
+        QVERIFY(store.loadingDay());
+        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"third"_s});
         QVERIFY(!store.loadingDay());
-        h.onVersion().after(700ms).reply(404);
-        StoreHarness::run(store.checkForUpdateTask());
-        QVERIFY(!store.loadingDay());
-        QVERIFY(store.dayMeetings().isEmpty());
+        QCOMPARE(filled.size(), 2); // the left day's reply, come in between, changed nothing
+    }
+
+    // A failed later load of the day shown keeps the meetings an earlier load brought, and shows
+    // the error; `refresh` reloads the day shown when it is not today.
+    void failedRefreshKeepsTheShownDay()
+    {
+        StoreHarness h;
+        Store &store = h.startLoaded({meetingAt(u"t"_s, h.clock.current.addSecs(600))});
+        h.server.reset();
+        h.onFeed().after(500ms).reply(200, feedBody({meetingAt(u"y"_s, h.clock.current.addDays(-1))}));
+        h.onFeed().reply(500, "<html>down</html>");
+
+        store.shiftDay(-1);
+        QTRY_COMPARE(h.feedRequests(), 1);
+        store.refresh(); // today fails at once, then the shown day is asked again and fails too
+        QTRY_COMPARE(h.feedRequests(), 3);
+        QCOMPARE(feedQuery(h, 1), QByteArray());
+        QCOMPARE(feedQuery(h, 2), QByteArray("date=2025-03-03"));
+        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"y"_s});
+        QTRY_VERIFY(!store.loadingDay());
+        QCOMPARE(store.error(), u"Couldn't reach Vesk."_s);
+        QCOMPARE(idsOf(store.meetings()), QStringList{u"t"_s});
     }
 
     void shiftDayAcrossDaylightSaving()
@@ -199,16 +213,28 @@ private Q_SLOTS:
         QCOMPARE(store.now(), h.clock.current);
     }
 
+    void failedDayLoadKeepsMessage()
+    {
+        StoreHarness h;
+        Store &store = h.startLoaded();
+        h.onFeed().reply(401, feedBody({}));
+        store.shiftDay(-1);
+        QTRY_COMPARE(store.error(), u"Token rejected. Create a new one in Vesk \u2192 Connections."_s);
+        QTRY_VERIFY(!store.loadingDay());
+        QVERIFY(store.dayMeetings().isEmpty());
+        QVERIFY(store.hasToken());
+    }
+
     void menuTitle_data()
     {
         QTest::addColumn<QList<Meeting>>("feed");
         QTest::addColumn<QString>("title");
         const QDateTime now(QDate(2025, 3, 4), QTime(10, 0));
-        const QString eleven = QLocale::system().toString(QTime(11, 0), QLocale::ShortFormat);
         QTest::newRow("nothing") << QList<Meeting>{} << QString();
         QTest::newRow("59 min 59 s") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3599))} << u"in 59m"_s;
-        QTest::newRow("exactly 60 min") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3600))} << eleven;
+        QTest::newRow("exactly 60 min") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(3600))} << u"11:00"_s;
         QTest::newRow("last minute") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(30))} << u"in 0m"_s;
+        QTest::newRow("the start minute") << QList<Meeting>{meetingAt(u"a"_s, now)} << u"now"_s;
         QTest::newRow("started") << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-600))} << u"now"_s;
         QTest::newRow("ended meeting skipped")
             << QList<Meeting>{meetingAt(u"a"_s, now.addSecs(-3600)), meetingAt(u"b"_s, now.addSecs(1200))}
@@ -224,10 +250,14 @@ private Q_SLOTS:
                                                     << u"in 40m"_s;
     }
 
+    // Under the C locale, whose own short style has seconds: hours and minutes only.
     void menuTitle()
     {
         QFETCH(QList<Meeting>, feed);
         QFETCH(QString, title);
+        const QLocale previous;
+        QLocale::setDefault(QLocale::c());
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(previous); });
         StoreHarness h;
         QCOMPARE(h.startLoaded(feed).menuTitle(), title);
     }
@@ -235,72 +265,22 @@ private Q_SLOTS:
     void derivedValuesFollowTheClock()
     {
         StoreHarness h;
-        Store &store = h.startLoaded({
-            meetingAt(u"late"_s, QDateTime(QDate(2025, 3, 4), QTime(23, 30))),
-            // 22:30 UTC on the 4th, but past midnight here: it belongs to tomorrow.
-            meetingAt(u"past-midnight"_s, QDateTime(QDate(2025, 3, 5), QTime(0, 30))),
-            meetingAt(u"soon"_s, h.clock.current.addSecs(300)),
-            meetingAt(u"later"_s, QDateTime(QDate(2025, 3, 6), QTime(9, 0))),
-        });
+        Store &store = h.startTicking(
+            100ms, {
+                       meetingAt(u"late"_s, QDateTime(QDate(2025, 3, 4), QTime(23, 30))),
+                       // 22:30 UTC on the 4th, but past midnight here: tomorrow.
+                       meetingAt(u"past-midnight"_s, QDateTime(QDate(2025, 3, 5), QTime(0, 30))),
+                       meetingAt(u"soon"_s, h.clock.current.addSecs(300)),
+                       meetingAt(u"later"_s, QDateTime(QDate(2025, 3, 6), QTime(9, 0))),
+                   });
         QCOMPARE(idsOf(store.today()), (QStringList{u"late"_s, u"soon"_s}));
         QCOMPARE(idsOf(store.tomorrowMorning()), QStringList{u"past-midnight"_s});
-        QVERIFY(store.hasNext());
         QCOMPARE(store.nextValue().id, u"late"_s);
 
         QSignalSpy titleSpy(&store, &Store::menuTitleChanged);
-        h.clock.advance(3600 * 13 + 1800 - 60); // 23:29
-        StoreHarness::run(store.tickTask());
+        h.advanceToNextTick(3600 * 13 + 1800 - 60); // 23:29
         QVERIFY(titleSpy.count() >= 1);
         QCOMPARE(store.menuTitle(), u"in 1m"_s);
-    }
-
-    void overlappingDayLoads_data()
-    {
-        QTest::addColumn<int>("staleMs");
-        QTest::addColumn<int>("shownMs");
-        QTest::newRow("left day answers last") << 300 << 0;
-        QTest::newRow("left day answers first") << 100 << 1200;
-    }
-
-    // Only the shown day's reply fills `dayMeetings` and ends `loadingDay`.
-    void overlappingDayLoads()
-    {
-        QFETCH(int, staleMs);
-        QFETCH(int, shownMs);
-        StoreHarness h;
-        Store &store = h.startLoaded();
-        h.server.reset();
-        h.onFeed()
-            .after(std::chrono::milliseconds(staleMs))
-            .reply(200, feedBody({meetingAt(u"stale"_s, h.clock.current.addDays(-1))}));
-        h.onFeed()
-            .after(std::chrono::milliseconds(shownMs))
-            .reply(200, feedBody({meetingAt(u"shown"_s, h.clock.current.addDays(-2))}));
-        h.onVersion().after(700ms).reply(404);
-
-        store.shiftDay(-1);
-        QTRY_COMPARE(h.feedRequests(), 1);
-        store.shiftDay(-1);
-        QTRY_COMPARE(h.feedRequests(), 2);
-        StoreHarness::run(store.checkForUpdateTask()); // returns after the stale reply arrived
-        const bool shownArrived = shownMs < 700;
-        QCOMPARE(store.loadingDay(), !shownArrived);
-        QCOMPARE(idsOf(store.dayMeetings()), shownArrived ? QStringList{u"shown"_s} : QStringList());
-        QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"shown"_s});
-        QVERIFY(!store.loadingDay());
-        QCOMPARE(store.day(), QDateTime(QDate(2025, 3, 2), QTime(0, 0)));
-    }
-
-    void failedDayLoadKeepsMessage()
-    {
-        StoreHarness h;
-        Store &store = h.startLoaded();
-        h.onFeed().reply(401, feedBody({}));
-        store.shiftDay(-1);
-        QTRY_COMPARE(store.error(), u"Token rejected. Create a new one in Vesk \u2192 Connections."_s);
-        QTRY_VERIFY(!store.loadingDay());
-        QVERIFY(store.dayMeetings().isEmpty());
-        QVERIFY(store.hasToken());
     }
 };
 

@@ -26,7 +26,8 @@ struct StoreWorld
                      const QUrl &webUrl = QUrl(QStringLiteral("https://app.vesk.example")))
     {
         store = std::make_unique<Store>(Services{http, clock, settings, loginItem, urlOpener, clipboardToUse,
-                                                 sounds, tokens, server.url(), webUrl});
+                                                 sounds, tokens, server.url(), webUrl},
+                                        options);
         return *store;
     }
 
@@ -51,5 +52,6 @@ struct StoreWorld
     FakeUrlOpener urlOpener;
     FakeClipboard clipboard;
     FakeSounds sounds;
+    StoreOptions options;
     std::unique_ptr<Store> store;
 };

@@ -1,9 +1,12 @@
 // The views' mappings and text rules, the palette's colour rules, the mark and the keyed meeting list.
 
 #include "views/ghostimage.h"
-#include "views/labels.h"
+#include "views/links.h"
 #include "views/meetinglistmodel.h"
 #include "views/palette.h"
+#include "views/quickaddrules.h"
+#include "views/rowrules.h"
+#include "views/words.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -93,7 +96,7 @@ private Q_SLOTS:
         QFETCH(bool, room);
         QFETCH(QString, code);
         QFETCH(QString, word);
-        QCOMPARE(room ? roomLabel(code) : statusLabel(code), word);
+        QCOMPARE(room ? Words::roomLabel(code) : Words::statusLabel(code), word);
     }
 
     void ghostSizes_data()
@@ -147,24 +150,24 @@ private Q_SLOTS:
         const Meeting m = meeting(u"confirmed"_s);
         const QDateTime ten(QDate(2025, 3, 4), QTime(10, 0));
         const QDateTime eleven(QDate(2025, 3, 4), QTime(11, 0));
-        QVERIFY(Labels::isLive(m, ten));
-        QVERIFY(!Labels::isPast(m, ten));
-        QVERIFY(!Labels::isLive(m, eleven));
-        QVERIFY(Labels::isPast(m, eleven));
-        QVERIFY(!Labels::isLive(m, ten.addSecs(-1)));
+        QVERIFY(RowRules::isLive(m, ten));
+        QVERIFY(!RowRules::isPast(m, ten));
+        QVERIFY(!RowRules::isLive(m, eleven));
+        QVERIFY(RowRules::isPast(m, eleven));
+        QVERIFY(!RowRules::isLive(m, ten.addSecs(-1)));
         // Ended rows fade unless open or still needing attention.
-        QCOMPARE(Labels::rowOpacity(m, ten, false), 1.0);
-        QCOMPARE(Labels::rowOpacity(meeting(u"no_show"_s), eleven, false), 0.72);
-        QCOMPARE(Labels::rowOpacity(meeting(u"at_risk"_s), eleven, false), 1.0);
+        QCOMPARE(RowRules::rowOpacity(m, ten, false), 1.0);
+        QCOMPARE(RowRules::rowOpacity(meeting(u"no_show"_s), eleven, false), 0.72);
+        QCOMPARE(RowRules::rowOpacity(meeting(u"at_risk"_s), eleven, false), 1.0);
 
         // The next step shows until the end, unless absent or the service's "nothing" text.
         Meeting step = m;
-        QVERIFY(!Labels::showsNextStep(step, ten));
+        QVERIFY(!RowRules::showsNextStep(step, ten));
         step.action = u"Send the agenda"_s;
-        QVERIFY(Labels::showsNextStep(step, ten));
-        QVERIFY(!Labels::showsNextStep(step, eleven));
+        QVERIFY(RowRules::showsNextStep(step, ten));
+        QVERIFY(!RowRules::showsNextStep(step, eleven));
         step.action = u"Nothing yet, all good"_s;
-        QVERIFY(!Labels::showsNextStep(step, ten));
+        QVERIFY(!RowRules::showsNextStep(step, ten));
     }
 
     void links()
@@ -173,28 +176,28 @@ private Q_SLOTS:
         m.people = {{u"Rena"_s, u"rena@example.com"_s, u"accepted"_s},
                     {u"Ivo"_s, u"ivo@example.com"_s, u"declined"_s},
                     {u"Nils"_s, u"nils@example.com"_s, u"needsAction"_s}};
-        QCOMPARE(Labels::attendees(m), u"Rena \u2713, Ivo \u2717, Nils"_s);
-        QCOMPARE(Labels::mailto(m).toString(), u"mailto:rena@example.com,ivo@example.com,nils@example.com"_s);
+        QCOMPARE(Words::attendees(m), u"Rena \u2713, Ivo \u2717, Nils"_s);
+        QCOMPARE(Links::mailto(m).toString(), u"mailto:rena@example.com,ivo@example.com,nils@example.com"_s);
 
         const QDateTime before(QDate(2025, 3, 4), QTime(9, 0));
-        QVERIFY(!Labels::offersJoin(m, before));
+        QVERIFY(!Links::offersJoin(m, before));
         m.joinUrl = u"https://zoom.example/j/1"_s;
-        QVERIFY(Labels::offersJoin(m, before));
-        QVERIFY(!Labels::offersJoin(m, QDateTime(QDate(2025, 3, 4), QTime(11, 0))));
+        QVERIFY(Links::offersJoin(m, before));
+        QVERIFY(!Links::offersJoin(m, QDateTime(QDate(2025, 3, 4), QTime(11, 0))));
         m.joinUrl = u"https://zoom example/j 1"_s;
-        QVERIFY(!Labels::offersJoin(m, before));
-        QVERIFY(Labels::joinUrl(m).isEmpty());
+        QVERIFY(!Links::offersJoin(m, before));
+        QVERIFY(Links::joinUrl(m).isEmpty());
 
         // An address that breaks the mail link removes it.
         Meeting broken = m;
         broken.people[1].email = u"ivo example.com"_s;
-        QVERIFY(Labels::mailto(broken).isEmpty());
+        QVERIFY(Links::mailto(broken).isEmpty());
 
         // No attendees: a link with no recipients.
         Meeting alone = m;
         alone.people.clear();
-        QCOMPARE(Labels::attendees(alone), QString());
-        QCOMPARE(Labels::mailto(alone).toString(), u"mailto:"_s);
+        QCOMPARE(Words::attendees(alone), QString());
+        QCOMPARE(Links::mailto(alone).toString(), u"mailto:"_s);
     }
 
     void draftMail()
@@ -203,7 +206,7 @@ private Q_SLOTS:
         m.people = {{u"Rena"_s, u"rena@example.com"_s, u"accepted"_s}, {u"Ivo"_s, u"ivo@example.com"_s, {}}};
         const QString subject = u"Follow-up: Q&A + next steps"_s;
         const QString body = u"Hi Rena,\n\n100% = done? a=b&c\u00e9"_s;
-        const QUrl url = Labels::draftMailUrl(m, subject, body);
+        const QUrl url = Links::draftMailUrl(m, subject, body);
         QCOMPARE(url.path(), u"rena@example.com,ivo@example.com"_s);
         const QString encoded = url.toString(QUrl::FullyEncoded);
         QVERIFY2(encoded.contains(u"?subject=Follow-up%3A%20Q%26A%20%2B%20next%20steps&body="_s),
@@ -213,7 +216,7 @@ private Q_SLOTS:
         QCOMPARE(QUrl::fromPercentEncoding(query.queryItemValue(u"body"_s, QUrl::FullyEncoded).toUtf8()),
                  body);
 
-        QCOMPARE(Labels::draftText(u"Hello"_s, u"Body"_s), u"Subject: Hello\n\nBody"_s);
+        QCOMPARE(Links::draftText(u"Hello"_s, u"Body"_s), u"Subject: Hello\n\nBody"_s);
     }
 
     void quickAddMainWhileBusy()
@@ -221,23 +224,28 @@ private Q_SLOTS:
         // Busy blocks creating, not copying times.
         QADraft draft;
         draft.durationMin = 30;
-        QVERIFY(Labels::quickAddMainEnabled(draft, true));
+        QVERIFY(QuickAddRules::mainEnabled(draft, true));
         draft.when = u"Wed 10:00"_s;
-        QVERIFY(!Labels::quickAddMainEnabled(draft, true));
-        QVERIFY(Labels::quickAddMainEnabled(draft, false));
+        QVERIFY(!QuickAddRules::mainEnabled(draft, true));
+        QVERIFY(QuickAddRules::mainEnabled(draft, false));
     }
 
     void dayLabel()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const QDateTime friday(QDate(2025, 12, 5), QTime(0, 0));
-        QCOMPARE(Labels::dayLabel(friday, true), u"Today"_s);
-        QCOMPARE(Labels::dayLabel(friday, false), u"Fri, Dec 5"_s);
+        QCOMPARE(Words::dayLabel(friday, true), u"Today"_s);
+        QCOMPARE(Words::dayLabel(friday, false), u"Fri, Dec 5"_s);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        QCOMPARE(Labels::dayLabel(friday, false), u"Fri 5 Dec"_s);
+        QCOMPARE(Words::dayLabel(friday, false), u"Fri 5 Dec"_s);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        const QString time = Labels::timeOfDay(QDateTime(QDate(2025, 3, 4), QTime(14, 5)));
+        const QDateTime fiveAfterTwo(QDate(2025, 3, 4), QTime(14, 5, 30));
+        const QString time = Words::timeOfDay(fiveAfterTwo);
         QVERIFY2(time.startsWith(u"2:05"_s) && time.endsWith(u"PM"_s), qPrintable(time));
+        // The C locale's own short style has seconds; times never do.
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(Words::timeOfDay(fiveAfterTwo), u"14:05"_s);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     void keyedList()

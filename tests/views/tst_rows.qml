@@ -176,6 +176,18 @@ Item {
             compare(fixture.opened(), ["mailto:r@x.io?subject=Next%20steps%20%26%20notes&body=Hi%20Rena%2C%0Athanks%21"])
         }
 
+        // An address that makes the mail link unparsable removes "Email"; no attendees still offer it.
+        function test_emailNeedsValidAddresses() {
+            const panel = showPanel([
+                Feed.meeting(fixture, "a", 60, 30, { people: [{ name: "Ivo", email: "ivo x.io", rsvp: "" }] }),
+                Feed.meeting(fixture, "b", 90, 30, { people: [] })
+            ])
+            clickHeader(panel, "a")
+            compare(child(row(panel, "a"), "emailButton").visible, false)
+            clickHeader(panel, "b")
+            verify(child(row(panel, "b"), "emailButton").visible)
+        }
+
         function test_linksAndActionError() {
             const panel = showPanel([Feed.meeting(fixture, "a", 60, 30, {
                 people: [{ name: "Rena", email: "r@x.io", rsvp: "" }, { name: "Ivo", email: "i@x.io", rsvp: "" }]

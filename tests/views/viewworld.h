@@ -29,9 +29,8 @@ public:
         stop();
         clock.current = morning();
         tokens.save(signedIn ? std::optional<QString>(QStringLiteral("vesk_test")) : std::nullopt);
-        Store &started = makeStore(clipboard);
-        started.setFlashDuration(std::chrono::milliseconds(100));
-        return started;
+        options.flashDuration = std::chrono::milliseconds(100);
+        return makeStore(clipboard);
     }
 
     ScriptedServer::Answer &on(const char *method, const QByteArray &path)

@@ -310,8 +310,8 @@ bool run(Shooter &s)
         ok &= waitForToday(store);
         const Meeting ended = store.today().first();
         panel->setProperty("expanded", ended.id);
-        QCoro::waitFor(store.composeTask(ended, u"draft"_s));
-        QCoro::waitFor(store.composeTask(ended, u"propose"_s));
+        store.compose(ended, u"draft"_s);
+        store.compose(ended, u"propose"_s);
         ok &= s.shoot(u"03-open-row-draft"_s,
                       [&] { return store.composedFor(ended.id) && store.actionErrorFor(ended.id); });
     }
@@ -338,7 +338,7 @@ bool run(Shooter &s)
         s.show(store);
         ok &= waitForToday(store);
         store.setQaText(withTime ? u"Ivo <> Rena tomorrow 10am"_s : u"Intro with Rena next week"_s);
-        QCoro::waitFor(store.quickDraftTask());
+        store.quickDraft();
         ok &= s.shoot(withTime ? u"06-quick-add-people"_s : u"07-quick-add-no-time"_s,
                       [&] { return store.hasQaDraft(); });
     }
@@ -366,17 +366,14 @@ bool run(Shooter &s)
         store.setForQuery(u"ren"_s);
         ok &= s.shoot(u"08-availability-hits"_s, [&] { return store.people().size() == 8; });
 
-        store.setForWho(store.people().first());
-        store.setAvailPreview(QString());
-        QCoro::waitFor(store.copyForCurrentTask());
+        store.chooseForWho(store.people().first());
+        store.copyForCurrent();
         ok &= s.shoot(u"09-availability-chosen"_s, [&] { return !store.availPreview().isEmpty(); });
 
         w.on("POST", "/api/app/availability")
             .reply(200, json({{u"error"_s, u"Your calendar isn't connected."_s}}));
         store.clearForWho();
-        store.setForQuery(QString());
-        store.setAvailPreview(QString());
-        QCoro::waitFor(store.copyForCurrentTask());
+        store.copyForCurrent();
         ok &= s.shoot(u"10-availability-error"_s, [&] { return !store.availError().isEmpty(); });
     }
 
@@ -391,7 +388,7 @@ bool run(Shooter &s)
         ok &= waitForToday(store);
         if (withCard) {
             store.setQaText(u"Ivo <> Rena tomorrow 10am"_s);
-            QCoro::waitFor(store.quickDraftTask());
+            store.quickDraft();
         }
         ok &= s.shoot(
             withCard ? u"13-short-screen-card"_s : u"12-short-screen"_s,
@@ -419,7 +416,7 @@ bool run(Shooter &s)
         s.show(store);
         ok &= waitForToday(store);
         store.setQaText(u"Ivo <> Rena tomorrow 10am"_s);
-        QCoro::waitFor(store.quickDraftTask());
+        store.quickDraft();
         QTest::qWait(300);
         store.setQaPersonEmail(0, u"rena@acme.io"_s);
         QTest::qWait(300);
