@@ -3,8 +3,8 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build format-check test bench clean screenshots release install install-user \
-	demo readme-screenshot uninstall-user
+.PHONY: all deps configure build format-check test test-fast test-sanitize fuzz bench clean screenshots release \
+	install install-user demo readme-screenshot uninstall-user
 
 all: build
 
@@ -29,8 +29,29 @@ build: configure
 format-check: deps
 	@scripts/check-format
 
-test: build format-check
+# `make test` runs the suite twice: the normal build, then a second build of everything with
+# AddressSanitizer + UndefinedBehaviorSanitizer, where any report fails. `make test-fast` skips the second.
+test: test-fast
+	@$(MAKE) --no-print-directory test-sanitize
+
+test-fast: build format-check
 	@scripts/run-tests $(BUILD_DIR)
+
+SANITIZE_DIR ?= $(BUILD_DIR)-asan
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON $(LAUNCHER) >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
+	@scripts/run-tests $(SANITIZE_DIR)
+
+# `make fuzz`: every libFuzzer target in fuzz/ for FUZZ_SECONDS each, built with clang 14 in its own folder.
+FUZZ_DIR ?= $(BUILD_DIR)-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps --fuzz
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DVESK_FUZZ=ON -DVESK_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
+	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzzers
+	@scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 bench: deps
 	@cmake -S . -B $(BUILD_DIR)-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESK_BUILD_TESTS=OFF $(LAUNCHER) $(SERVICE) >/dev/null
@@ -88,4 +109,4 @@ uninstall-user:
 	@echo "Removed Vesk Bar from $(USER_PREFIX)."
 
 clean:
-	rm -rf $(BUILD_DIR) $(BUILD_DIR)-release
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-release $(SANITIZE_DIR) $(FUZZ_DIR)

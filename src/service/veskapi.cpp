@@ -48,6 +48,14 @@ bool VeskApi::hasToken() const
     return m_tokens.load().has_value();
 }
 
+std::optional<QString> VeskApi::errorText(const QJsonObject &reply)
+{
+    const QJsonValue error = reply.value(QLatin1StringView("error"));
+    if (!error.isString() || error.toString().isEmpty())
+        return std::nullopt;
+    return error.toString();
+}
+
 std::optional<QJsonObject> VeskApi::jsonObject(const QByteArray &body)
 {
     JsonReader reader;

@@ -93,6 +93,9 @@ public:
 
     /// The body as a JSON object, or nothing when it is not JSON or its top level is not an object.
     [[nodiscard]] static std::optional<QJsonObject> jsonObject(const QByteArray &body);
+    /// The reply's "error" text; nothing when there is no such key, its value is not a text, or the
+    /// text is empty (an empty message would leave a failed operation without any word to the user).
+    [[nodiscard]] static std::optional<QString> errorText(const QJsonObject &reply);
 
 private:
     /// Sends an authorised request; nothing when no token is stored (nothing is sent then).

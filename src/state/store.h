@@ -373,9 +373,8 @@ private:
     void setQaDraft(std::optional<QADraft> draft);
     /// Sets one optional text of a draft person; an empty text clears it.
     void editQaPerson(int index, std::optional<QString> QAPerson::*field, const QString &text);
-    /// Sets `flash` and starts the task that clears it.
+    /// Sets `flash` and starts the timer that clears it.
     void showFlash(QString text);
-    QCoro::Task<> clearFlashTask();
     QCoro::Task<> connectedTask();
     void runFirstLaunchLoginStep();
     /// Starts `task` on a later turn of the event loop.

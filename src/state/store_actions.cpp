@@ -1,9 +1,9 @@
 #include "service/messages.h"
 #include "state/store.h"
 
-#include <QCoro/QCoroTimer>
 #include <QJsonArray>
 #include <QPointer>
+#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -72,8 +72,8 @@ QCoro::Task<> Store::composeTask(Meeting meeting, QString action)
         co_return;
     if (!reply) {
         setActionError(id, Messages::unreachable());
-    } else if (const QJsonValue error = reply->value("error"_L1); error.isString()) {
-        setActionError(id, error.toString());
+    } else if (const std::optional<QString> error = VeskApi::errorText(*reply)) {
+        setActionError(id, *error);
     } else {
         const QJsonValue subject = reply->value("subject"_L1);
         const QJsonValue body = reply->value("body"_L1);
@@ -89,16 +89,8 @@ QCoro::Task<> Store::composeTask(Meeting meeting, QString action)
 void Store::showFlash(QString text)
 {
     setFlash(std::move(text));
-    startTask([this] { clearFlashTask(); });
-}
-
-QCoro::Task<> Store::clearFlashTask()
-{
-    QPointer<Store> self(this);
-    // QTimer runs on the monotonic clock. The text is cleared whatever it is by then: a later
-    // flash set meanwhile goes with this one.
-    co_await QCoro::sleepFor(m_flashDuration);
-    if (!self)
-        co_return;
-    setFlash(QString());
+    // The clearing waits on a timer the Store owns (QTimer runs on the monotonic clock), not in a
+    // suspended coroutine: a Store that goes while it waits leaves nothing behind. The text is
+    // cleared whatever it is by then: a later flash set meanwhile goes with this one.
+    QTimer::singleShot(m_flashDuration, this, [this] { setFlash(QString()); });
 }

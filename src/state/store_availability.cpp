@@ -133,12 +133,12 @@ QCoro::Task<> Store::copyAvailabilityTask(std::optional<QString> name, std::opti
     if (!self)
         co_return;
 
-    const QJsonValue error = reply ? reply->value("error"_L1) : QJsonValue();
+    const std::optional<QString> error = reply ? VeskApi::errorText(*reply) : std::nullopt;
     const QJsonValue text = reply ? reply->value("text"_L1) : QJsonValue();
     if (!reply) {
         set(m_availError, Messages::unreachable(), &Store::availErrorChanged);
-    } else if (error.isString()) {
-        set(m_availError, error.toString(), &Store::availErrorChanged);
+    } else if (error) {
+        set(m_availError, *error, &Store::availErrorChanged);
     } else if (!text.isString()) {
         set(m_availError, u"No times came back."_s, &Store::availErrorChanged);
     } else {

@@ -112,9 +112,9 @@ QCoro::Task<> Store::quickDraftTask()
         set(m_qaError, Messages::unreachable(), &Store::qaErrorChanged);
     } else {
         const std::optional<QJsonObject> &object = reply.object;
-        const QJsonValue error = object ? object->value("error"_L1) : QJsonValue();
-        if (error.isString()) {
-            set(m_qaError, error.toString(), &Store::qaErrorChanged);
+        const std::optional<QString> error = object ? VeskApi::errorText(*object) : std::nullopt;
+        if (error) {
+            set(m_qaError, *error, &Store::qaErrorChanged);
         } else if (std::optional<QADraft> draft = object ? QADraft::fromJson(*object) : std::nullopt) {
             setQaDraft(std::move(draft));
         } else {
@@ -152,10 +152,8 @@ QCoro::Task<> Store::quickCreateTask()
         m_services.sounds.play(Sounds::Sound::Created);
         startTask([this] { refreshTask(); });
     } else {
-        const QJsonValue error = reply->value("error"_L1);
         // The draft stays so the user can correct it and try again.
-        set(m_qaError, error.isString() ? error.toString() : u"Couldn't create it."_s,
-            &Store::qaErrorChanged);
+        set(m_qaError, VeskApi::errorText(*reply).value_or(u"Couldn't create it."_s), &Store::qaErrorChanged);
     }
     set(m_qaBusy, false, &Store::qaBusyChanged);
 }

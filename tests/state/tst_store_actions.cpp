@@ -114,6 +114,8 @@ private Q_SLOTS:
         row("draft, a number among the basis", u"draft"_s, R"({"subject":"S","body":"B","basis":["a",3]})",
             u"S"_s, u"B"_s, generic);
         row("empty object", u"draft"_s, "{}", fallback, QString(), generic);
+        row("empty error text is no error", u"draft"_s, R"({"error":"","subject":"S","basis":["x"]})", u"S"_s,
+            QString(), u"Based on: x"_s);
         row("action name compared exactly", u"Draft"_s, R"({"basis":["x"]})", fallback, QString(), times);
     }
 

@@ -161,6 +161,8 @@ private Q_SLOTS:
         QTest::newRow("error text") << u"reply"_s
                                     << QByteArray(R"({"error":"Calendar not connected.","text":"x"})")
                                     << u"Calendar not connected."_s;
+        QTest::newRow("empty error text, no times")
+            << u"reply"_s << QByteArray(R"({"error":""})") << u"No times came back."_s;
         QTest::newRow("dropped connection") << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s;
     }
 

@@ -118,6 +118,9 @@ private Q_SLOTS:
             << u"reply"_s << jsonBytes(errorAndDraft) << u"Calendar not connected."_s << false;
         QTest::newRow("numeric error and a draft")
             << u"reply"_s << jsonBytes(numericError) << QString() << true;
+        // An empty message would end the request with no word to the user (found by fuzzing).
+        QTest::newRow("empty error text")
+            << u"reply"_s << QByteArray(R"({"error":""})") << kUnreadable << false;
         QTest::newRow("dropped connection")
             << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s << false;
     }
@@ -217,6 +220,8 @@ private Q_SLOTS:
                                     << u"Couldn't create it."_s;
         QTest::newRow("no ok, error text")
             << u"reply"_s << QByteArray(R"({"error":"Slot taken."})") << u"Slot taken."_s;
+        QTest::newRow("no ok, empty error text")
+            << u"reply"_s << QByteArray(R"({"error":""})") << u"Couldn't create it."_s;
         QTest::newRow("dropped connection") << u"drop"_s << QByteArray() << u"Couldn't reach Vesk."_s;
     }
 

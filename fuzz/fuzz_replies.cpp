@@ -1,0 +1,40 @@
+// The mail draft ("draft", "propose") and open-times (availability) reply handling on any body.
+// Each request ends (the meeting no longer busy, the bar not busy) with exactly one outcome, and
+// copied times reach the clipboard exactly as shown in the preview.
+#include "fuzzstore.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::StoreFixture::initialize();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzz::StoreFixture world(fuzz::bytes(data, size));
+    Store &store = *world.store;
+
+    for (const QString &action : {QStringLiteral("draft"), QStringLiteral("propose")}) {
+        Meeting meeting;
+        meeting.id = QStringLiteral("m-") + action;
+        meeting.title = QStringLiteral("Intro call");
+        FUZZ_CHECK(store.composeTask(meeting, action).isReady());
+        FUZZ_CHECK(!store.busy().contains(meeting.id));
+        const std::optional<Composed> composed = store.composedFor(meeting.id);
+        FUZZ_CHECK(composed.has_value() != store.actionErrorFor(meeting.id).has_value());
+        if (composed)
+            FUZZ_CHECK(!composed->note.isEmpty());
+    }
+
+    FUZZ_CHECK(
+        store.copyAvailabilityTask(QStringLiteral("Ada"), QStringLiteral("ada@acme.example"), 30).isReady());
+    FUZZ_CHECK(!store.availBusy());
+    if (store.availError().isEmpty()) {
+        FUZZ_CHECK(world.clipboard.writes.size() == 1);
+        FUZZ_CHECK(world.clipboard.writes.constFirst().text == store.availPreview());
+        FUZZ_CHECK(store.flash() == QStringLiteral("copied \u2713"));
+    } else {
+        FUZZ_CHECK(world.clipboard.writes.isEmpty());
+    }
+    return 0;
+}
