@@ -31,7 +31,6 @@ private Q_SLOTS:
     void playsEachSoundWithoutBlocking()
     {
         CanberraSounds sounds;
-        QCOMPARE(sounds.lastResult(), int(CA_SUCCESS)); // the context opened
         for (Sounds::Sound sound : {Sounds::Sound::Copied, Sounds::Sound::Created, Sounds::Sound::SignedIn}) {
             QElapsedTimer timer;
             timer.start();
@@ -48,11 +47,11 @@ private Q_SLOTS:
         // A driver that is not installed stands for a desktop without a sound server.
         qputenv("CANBERRA_DRIVER", "vesk-missing-driver");
         CanberraSounds sounds;
-        qunsetenv("CANBERRA_DRIVER");
         QElapsedTimer timer;
         timer.start();
         sounds.play(Sounds::Sound::Copied);
         sounds.play(Sounds::Sound::SignedIn);
+        qunsetenv("CANBERRA_DRIVER");
         QVERIFY(timer.elapsed() < 500);
         QVERIFY(sounds.lastResult() < 0);
     }
