@@ -134,6 +134,10 @@ QString XdgAutostart::program() const
 {
     if (!m_program.isEmpty())
         return m_program;
+    // Started through the `vesk-bar` launcher, the entry names the launcher.
+    const QString launcher = qEnvironmentVariable("VESK_BAR_LAUNCHER");
+    if (!launcher.isEmpty())
+        return launcher;
     const QString self = QCoreApplication::applicationFilePath();
     return self.isEmpty() ? QStringLiteral("vesk-bar") : self;
 }

@@ -2,23 +2,27 @@
 
 #include <canberra.h>
 
-CanberraSounds::CanberraSounds()
+CanberraSounds::~CanberraSounds()
 {
+    if (m_context)
+        ca_context_destroy(m_context);
+}
+
+bool CanberraSounds::ensureContext()
+{
+    if (m_tried)
+        return m_context != nullptr;
+    m_tried = true;
     m_lastResult = ca_context_create(&m_context);
     if (m_lastResult != CA_SUCCESS) {
         m_context = nullptr;
-        return;
+        return false;
     }
     ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Vesk", CA_PROP_APPLICATION_ID, "vesk-bar",
                             nullptr);
     // Opening may fail (no driver, no server); playing then fails quietly as well.
     m_lastResult = ca_context_open(m_context);
-}
-
-CanberraSounds::~CanberraSounds()
-{
-    if (m_context)
-        ca_context_destroy(m_context);
+    return true;
 }
 
 const char *CanberraSounds::eventId(Sound sound)
@@ -36,7 +40,7 @@ const char *CanberraSounds::eventId(Sound sound)
 
 void CanberraSounds::play(Sound sound)
 {
-    if (!m_context)
+    if (!ensureContext())
         return;
     const char *id = eventId(sound);
     // ca_context_play hands the sound to the driver's own thread and returns at once.

@@ -4,13 +4,14 @@
 
 struct ca_context;
 
-/// Confirmation sounds through libcanberra, played by freedesktop sound-theme event id. One context
-/// lives as long as the adapter; playing returns at once and is silent when there is no sound
-/// device, no sound server or no theme.
+/// Confirmation sounds through libcanberra, played by freedesktop sound-theme event id. The context
+/// (with the sound driver it loads) is made on the first sound, not at start-up, and then lives as
+/// long as the adapter. Playing returns at once and is silent when there is no sound device, no
+/// sound server or no theme.
 class CanberraSounds : public Sounds
 {
 public:
-    CanberraSounds();
+    CanberraSounds() = default;
     ~CanberraSounds() override;
     CanberraSounds(const CanberraSounds &) = delete;
     CanberraSounds &operator=(const CanberraSounds &) = delete;
@@ -20,10 +21,13 @@ public:
     /// The sound-theme event id a sound plays.
     static const char *eventId(Sound sound);
     /// The libcanberra result of the last play (0 = started), or of the context set-up when no
-    /// context could be made.
+    /// context could be made; 0 before the first sound.
     int lastResult() const { return m_lastResult; }
 
 private:
+    bool ensureContext();
+
+    bool m_tried = false;
     ca_context *m_context = nullptr;
     int m_lastResult = 0;
 };

@@ -3,6 +3,7 @@
 #include "platform/singleinstance.h"
 #include "service/endpoints.h"
 #include "shell/appdelegate.h"
+#include "shell/benchtrace.h"
 #include "shell/panelwindow.h"
 #include "shell/trayicon.h"
 #include "state/barstatus.h"
@@ -74,6 +75,11 @@ void VeskBarApp::start()
     m_tray->start();
     followTrayKind();
 
+    BenchTrace::listenForCommands([store = QPointer<Store>(m_store.get())] {
+        if (store)
+            store->refresh();
+    });
+
     startHeadsUpAndStatus();
     if (m_instance) {
         connect(m_instance, &SingleInstance::received, this,
@@ -110,8 +116,11 @@ void VeskBarApp::startHeadsUpAndStatus()
 PanelWindow &VeskBarApp::panel()
 {
     if (!m_panel) {
+        BenchTrace::mark("panel-begin");
         m_panel = std::make_unique<PanelWindow>(*m_store, panelIsPopup() ? PanelWindow::Mode::Popup
                                                                          : PanelWindow::Mode::Window);
+        BenchTrace::mark("panel-built");
+        BenchTrace::watchFrames(m_panel.get());
     }
     return *m_panel;
 }

@@ -7,6 +7,10 @@
 
 #include <QPointer>
 
+#include <utility>
+
+using namespace std::chrono_literals;
+
 namespace {
 
 /// A healthy feed reloads once it is older than this.
@@ -36,6 +40,8 @@ Store::Store(Services services, StoreOptions options, QObject *parent)
     // A login item left by another copy of the program (a build folder, say) becomes this one's.
     m_services.loginItem.takeOver();
     m_openAtLogin = m_services.loginItem.status() == LoginItem::Status::Enabled;
+
+    m_announced = derived();
 
     runFirstLaunchLoginStep();
 
@@ -254,13 +260,28 @@ QCoro::Task<std::optional<QList<Meeting>>> Store::fetch(std::optional<QDate> day
 
 // Private setters -----------------------------------------------------------------------------
 
+Store::Derived Store::derived() const
+{
+    return {isToday(), today(), tomorrowMorning(), next(), menuTitle()};
+}
+
 void Store::announceDerived()
 {
-    Q_EMIT isTodayChanged();
-    Q_EMIT todayChanged();
-    Q_EMIT tomorrowMorningChanged();
-    Q_EMIT nextChanged();
-    Q_EMIT menuTitleChanged();
+    // A reload also moves `now`: each list is published once, and only when it changed, so the
+    // views do not rebuild what they show for nothing.
+    Derived fresh = derived();
+    Derived old = std::exchange(m_announced, std::move(fresh));
+    const Derived &now = m_announced;
+    if (old.isToday != now.isToday)
+        Q_EMIT isTodayChanged();
+    if (old.today != now.today)
+        Q_EMIT todayChanged();
+    if (old.tomorrowMorning != now.tomorrowMorning)
+        Q_EMIT tomorrowMorningChanged();
+    if (old.next != now.next)
+        Q_EMIT nextChanged();
+    if (old.menuTitle != now.menuTitle)
+        Q_EMIT menuTitleChanged();
 }
 
 void Store::setMeetings(QList<Meeting> meetings)

@@ -352,7 +352,8 @@ private:
         Q_EMIT(this->*changed)();
         return true;
     }
-    /// Announces every derived value after one of its inputs changed.
+    /// Announces the derived values that changed since they were last announced, after one of
+    /// their inputs changed; a value that came out the same is not announced again.
     void announceDerived();
     /// The meetings of the feed that start on `date` (local calendar), in feed order.
     QList<Meeting> meetingsStartingOn(QDate date) const;
@@ -428,4 +429,16 @@ private:
     int m_dayLoadsRunning = 0;
     /// Only the newest people search may apply its reply.
     quint64 m_searchGeneration = 0;
+
+    /// The derived values as last announced.
+    struct Derived
+    {
+        bool isToday = false;
+        QList<Meeting> today;
+        QList<Meeting> tomorrowMorning;
+        std::optional<Meeting> next;
+        QString menuTitle;
+    };
+    Derived derived() const;
+    Derived m_announced;
 };

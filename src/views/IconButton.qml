@@ -45,5 +45,10 @@ QQC2.AbstractButton {
 
     Accessible.role: Accessible.Button
     Accessible.name: tooltip
-    Accessible.onPressAction: button.clicked()
+    // Hidden, it neither acts nor is offered to screen readers.
+    Accessible.ignored: !button.visible
+    Accessible.onPressAction: {
+        if (button.visible && button.enabled)
+            button.clicked()
+    }
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-pragma ComponentBehavior: Bound
+// Unbound components: Qt 6.4 refuses to make a bound component from a Loader.
 import QtQuick
 import QtQuick.Layouts
 import Vesk
@@ -239,13 +239,14 @@ Item {
                 }
             }
 
-            // The action area, opened and closed in a short ease-out.
+            // The action area, opened and closed in a short ease-out. Its content exists only
+            // while the row is open (or closing), so a closed row costs its header alone.
             Item {
                 id: actionClip
                 objectName: "actionClip"
                 Layout.fillWidth: true
                 clip: true
-                implicitHeight: row.isOpen ? actions.implicitHeight + 14 : 0
+                implicitHeight: row.isOpen ? actionLoader.implicitHeight + 14 : 0
                 visible: implicitHeight > 0
 
                 Behavior on implicitHeight {
@@ -255,198 +256,214 @@ Item {
                     }
                 }
 
-                ColumnLayout {
-                    id: actions
-                    objectName: "actionArea"
+                Loader {
+                    id: actionLoader
                     anchors.left: parent.left
                     anchors.right: parent.right
                     anchors.top: parent.top
                     anchors.leftMargin: 75
                     anchors.rightMargin: 4
                     anchors.topMargin: 10
-                    spacing: 8
-
-                    Flow {
-                        Layout.fillWidth: true
-                        spacing: 6
-
-                        Pill {
-                            objectName: "veskButton"
-                            visible: row.past
-                            text: "Vesk"
-                            tint: Pal.green
-                            onClicked: row.store.mark(row.m, "vesk")
-                        }
-                        Pill {
-                            objectName: "noShowButton"
-                            visible: row.past
-                            text: "No-show"
-                            tint: Pal.red
-                            onClicked: row.store.mark(row.m, "no_show")
-                        }
-                        Pill {
-                            objectName: "draftButton"
-                            visible: row.past
-                            text: "Draft follow-up"
-                            tint: Pal.violet2
-                            onClicked: row.store.compose(row.m, "draft")
-                        }
-                        Pill {
-                            objectName: "rebookButton"
-                            visible: row.past && row.m.status === "no_show"
-                            text: "Rebook"
-                            tint: Pal.text
-                            onClicked: row.store.compose(row.m, "propose")
-                        }
-                        Pill {
-                            objectName: "proposeButton"
-                            visible: !row.past
-                            text: "Propose times"
-                            tint: Pal.violet2
-                            onClicked: row.store.compose(row.m, "propose")
-                        }
-                        Pill {
-                            objectName: "emailButton"
-                            visible: !row.past && String(row.mailto) !== ""
-                            text: "Email"
-                            tint: Pal.text
-                            onClicked: row.store.openUrl(row.mailto)
-                        }
-                        Pill {
-                            objectName: "copyLinkButton"
-                            visible: !row.past && row.m.hasJoinUrl
-                            text: "Copy link"
-                            tint: Pal.text
-                            onClicked: row.store.copyText(row.m.joinUrl)
-                        }
-                    }
-
-                    TextButton {
-                        objectName: "openInVeskButton"
-                        text: "Open in Vesk ↗"
-                        size: 11
-                        color: Pal.dim
-                        onClicked: row.store.openUrl(row.store.apiBase)
-                    }
-
-                    RowLayout {
-                        visible: row.busy
-                        spacing: 6
-                        Spinner {
-                            implicitWidth: 12
-                            implicitHeight: 12
-                            running: row.busy
-                        }
-                        Text {
-                            objectName: "workingText"
-                            text: "Working…"
-                            font.pointSize: Pal.pt(11)
-                            color: Pal.muted
-                            Accessible.role: Accessible.StaticText
-                            Accessible.name: text
-                        }
-                    }
-
-                    Text {
-                        objectName: "actionErrorText"
-                        Layout.fillWidth: true
-                        visible: row.actionError !== ""
-                        text: row.actionError
-                        font.pointSize: Pal.pt(11)
-                        color: Pal.red
-                        wrapMode: Text.Wrap
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                    }
-
-                    Rectangle {
-                        objectName: "draftCard"
-                        visible: row.hasDraft
-                        Layout.fillWidth: true
-                        implicitHeight: draftColumn.implicitHeight + 24
-                        radius: 10
-                        color: Pal.bg
-                        border.width: 1
-                        border.color: Pal.line
-
+                    active: row.isOpen || actionClip.implicitHeight > 0
+                    sourceComponent: Component {
                         ColumnLayout {
-                            id: draftColumn
-                            anchors.fill: parent
-                            anchors.margins: 12
+                            objectName: "actionArea"
                             spacing: 8
 
-                            Text {
-                                text: "DRAFT"
-                                font.pointSize: Pal.pt(9.5)
-                                font.bold: true
-                                font.letterSpacing: 1.2
-                                color: Pal.violet2
-                            }
-                            Text {
-                                objectName: "draftSubject"
+                            Flow {
                                 Layout.fillWidth: true
-                                text: (row.hasDraft ? row.draft.subject : "")
-                                font.pointSize: Pal.pt(13)
-                                font.weight: Font.DemiBold
-                                color: Pal.text
-                                wrapMode: Text.Wrap
-                                Accessible.role: Accessible.StaticText
-                                Accessible.name: text
-                            }
-                            // Plain text with 3 pixels between lines: TextEdit has no line
-                            // height of its own, its rich text has.
-                            TextEdit {
-                                objectName: "draftBody"
-                                readonly property string plainBody: row.hasDraft ? row.draft.body : ""
-                                Layout.fillWidth: true
-                                textFormat: TextEdit.RichText
-                                text: "<div style=\"white-space: pre-wrap; line-height: 3px; -qt-line-height-type: line-distance;\">"
-                                      + plainBody.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;") + "</div>"
-                                readOnly: true
-                                selectByMouse: true
-                                selectByKeyboard: true
-                                activeFocusOnTab: false
-                                font.pointSize: Pal.pt(12.5)
-                                color: Qt.rgba(Pal.text.r, Pal.text.g, Pal.text.b, 0.92)
-                                selectionColor: Pal.violet
-                                selectedTextColor: Pal.text
-                                wrapMode: TextEdit.Wrap
-                                Accessible.role: Accessible.StaticText
-                                Accessible.name: plainBody
-                            }
-                            Rectangle {
-                                Layout.fillWidth: true
-                                implicitHeight: 1
-                                color: Pal.line
-                            }
-                            Text {
-                                objectName: "draftNote"
-                                Layout.fillWidth: true
-                                text: (row.hasDraft ? row.draft.note : "")
-                                font.pointSize: Pal.pt(10.5)
-                                color: Pal.dim
-                                wrapMode: Text.Wrap
-                                Accessible.role: Accessible.StaticText
-                                Accessible.name: text
-                            }
-                            RowLayout {
                                 spacing: 6
+
                                 Pill {
-                                    objectName: "openInMailButton"
-                                    text: "Open in Mail"
-                                    tint: Pal.violet
-                                    filled: true
-                                    onClicked: {
-                                        const url = Links.draftMailUrl(row.m, (row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : ""))
-                                        if (url.toString() !== "")
-                                            row.store.openUrl(url)
-                                    }
+                                    objectName: "veskButton"
+                                    visible: row.past
+                                    text: "Vesk"
+                                    tint: Pal.green
+                                    onClicked: row.store.mark(row.m, "vesk")
                                 }
                                 Pill {
-                                    objectName: "copyDraftButton"
-                                    text: "Copy"
+                                    objectName: "noShowButton"
+                                    visible: row.past
+                                    text: "No-show"
+                                    tint: Pal.red
+                                    onClicked: row.store.mark(row.m, "no_show")
+                                }
+                                Pill {
+                                    objectName: "draftButton"
+                                    visible: row.past
+                                    text: "Draft follow-up"
+                                    tint: Pal.violet2
+                                    onClicked: row.store.compose(row.m, "draft")
+                                }
+                                Pill {
+                                    objectName: "rebookButton"
+                                    visible: row.past && row.m.status === "no_show"
+                                    text: "Rebook"
                                     tint: Pal.text
-                                    onClicked: row.store.copyText(Links.draftText((row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : "")))
+                                    onClicked: row.store.compose(row.m, "propose")
+                                }
+                                Pill {
+                                    objectName: "proposeButton"
+                                    visible: !row.past
+                                    text: "Propose times"
+                                    tint: Pal.violet2
+                                    onClicked: row.store.compose(row.m, "propose")
+                                }
+                                Pill {
+                                    objectName: "emailButton"
+                                    visible: !row.past && String(row.mailto) !== ""
+                                    text: "Email"
+                                    tint: Pal.text
+                                    onClicked: row.store.openUrl(row.mailto)
+                                }
+                                Pill {
+                                    objectName: "copyLinkButton"
+                                    visible: !row.past && row.m.hasJoinUrl
+                                    text: "Copy link"
+                                    tint: Pal.text
+                                    onClicked: row.store.copyText(row.m.joinUrl)
+                                }
+                            }
+
+                            TextButton {
+                                objectName: "openInVeskButton"
+                                text: "Open in Vesk ↗"
+                                size: 11
+                                color: Pal.dim
+                                onClicked: row.store.openUrl(row.store.apiBase)
+                            }
+
+                            Loader {
+                                active: row.busy
+                                visible: active
+                                sourceComponent: Component {
+                                    RowLayout {
+                                        spacing: 6
+                                        Spinner {
+                                            implicitWidth: 12
+                                            implicitHeight: 12
+                                            running: row.busy
+                                        }
+                                        Text {
+                                            objectName: "workingText"
+                                            text: "Working…"
+                                            font.pointSize: Pal.pt(11)
+                                            color: Pal.muted
+                                            Accessible.role: Accessible.StaticText
+                                            Accessible.name: text
+                                        }
+                                    }
+                                }
+                            }
+
+                            Text {
+                                objectName: "actionErrorText"
+                                Layout.fillWidth: true
+                                visible: row.actionError !== ""
+                                text: row.actionError
+                                font.pointSize: Pal.pt(11)
+                                color: Pal.red
+                                wrapMode: Text.Wrap
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                            }
+
+                            // The draft card, with its text editor, only while there is a draft.
+                            Loader {
+                                Layout.fillWidth: true
+                                active: row.hasDraft
+                                visible: active
+                                sourceComponent: Component {
+                                    Rectangle {
+                                        objectName: "draftCard"
+                                        implicitHeight: draftColumn.implicitHeight + 24
+                                        radius: 10
+                                        color: Pal.bg
+                                        border.width: 1
+                                        border.color: Pal.line
+
+                                        ColumnLayout {
+                                            id: draftColumn
+                                            anchors.fill: parent
+                                            anchors.margins: 12
+                                            spacing: 8
+
+                                            Text {
+                                                text: "DRAFT"
+                                                font.pointSize: Pal.pt(9.5)
+                                                font.bold: true
+                                                font.letterSpacing: 1.2
+                                                color: Pal.violet2
+                                            }
+                                            Text {
+                                                objectName: "draftSubject"
+                                                Layout.fillWidth: true
+                                                text: (row.hasDraft ? row.draft.subject : "")
+                                                font.pointSize: Pal.pt(13)
+                                                font.weight: Font.DemiBold
+                                                color: Pal.text
+                                                wrapMode: Text.Wrap
+                                                Accessible.role: Accessible.StaticText
+                                                Accessible.name: text
+                                            }
+                                            // Plain text with 3 pixels between lines: TextEdit has no line
+                                            // height of its own, its rich text has.
+                                            TextEdit {
+                                                objectName: "draftBody"
+                                                readonly property string plainBody: row.hasDraft ? row.draft.body : ""
+                                                Layout.fillWidth: true
+                                                textFormat: TextEdit.RichText
+                                                text: "<div style=\"white-space: pre-wrap; line-height: 3px; -qt-line-height-type: line-distance;\">"
+                                                      + plainBody.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;") + "</div>"
+                                                readOnly: true
+                                                selectByMouse: true
+                                                selectByKeyboard: true
+                                                activeFocusOnTab: false
+                                                font.pointSize: Pal.pt(12.5)
+                                                color: Qt.rgba(Pal.text.r, Pal.text.g, Pal.text.b, 0.92)
+                                                selectionColor: Pal.violet
+                                                selectedTextColor: Pal.text
+                                                wrapMode: TextEdit.Wrap
+                                                Accessible.role: Accessible.StaticText
+                                                Accessible.name: plainBody
+                                            }
+                                            Rectangle {
+                                                Layout.fillWidth: true
+                                                implicitHeight: 1
+                                                color: Pal.line
+                                            }
+                                            Text {
+                                                objectName: "draftNote"
+                                                Layout.fillWidth: true
+                                                text: (row.hasDraft ? row.draft.note : "")
+                                                font.pointSize: Pal.pt(10.5)
+                                                color: Pal.dim
+                                                wrapMode: Text.Wrap
+                                                Accessible.role: Accessible.StaticText
+                                                Accessible.name: text
+                                            }
+                                            RowLayout {
+                                                spacing: 6
+                                                Pill {
+                                                    objectName: "openInMailButton"
+                                                    text: "Open in Mail"
+                                                    tint: Pal.violet
+                                                    filled: true
+                                                    onClicked: {
+                                                        const url = Links.draftMailUrl(row.m, (row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : ""))
+                                                        if (url.toString() !== "")
+                                                            row.store.openUrl(url)
+                                                    }
+                                                }
+                                                Pill {
+                                                    objectName: "copyDraftButton"
+                                                    text: "Copy"
+                                                    tint: Pal.text
+                                                    onClicked: row.store.copyText(Links.draftText((row.hasDraft ? row.draft.subject : ""), (row.hasDraft ? row.draft.body : "")))
+                                                }
+                                            }
+                                        }
+                                    }
                                 }
                             }
                         }

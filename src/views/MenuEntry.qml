@@ -39,5 +39,10 @@ QQC2.AbstractButton {
 
     Accessible.role: Accessible.MenuItem
     Accessible.name: entry.text
-    Accessible.onPressAction: entry.clicked()
+    // Hidden, it neither acts nor is offered to screen readers.
+    Accessible.ignored: !entry.visible
+    Accessible.onPressAction: {
+        if (entry.visible && entry.enabled)
+            entry.clicked()
+    }
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-pragma ComponentBehavior: Bound
+// Unbound components: Qt 6.4 refuses to make a bound component from a Loader.
 import QtQuick
 import QtQuick.Controls.Basic as QQC2
 import QtQuick.Layouts
@@ -200,145 +200,152 @@ Rectangle {
                     visible: root.store.hasToken
                 }
 
-                // Sign-in screen.
-                ColumnLayout {
-                    objectName: "signIn"
-                    visible: !root.store.hasToken
+                // Sign-in screen, made only while there is no token.
+                Loader {
                     Layout.fillWidth: true
                     Layout.margins: 12
-                    spacing: 10
+                    active: !root.store.hasToken
+                    visible: active
+                    sourceComponent: Component {
+                        ColumnLayout {
+                            objectName: "signIn"
+                            spacing: 10
 
-                    Text {
-                        text: "Connect to Vesk"
-                        font.pointSize: Pal.pt(13)
-                        font.weight: Font.Bold
-                        color: Pal.text
-                        Accessible.role: Accessible.Heading
-                        Accessible.name: text
-                    }
-                    Text {
-                        Layout.fillWidth: true
-                        text: "Sign in once in your browser and this computer picks it up automatically."
-                        font.pointSize: Pal.pt(12)
-                        color: Pal.muted
-                        wrapMode: Text.Wrap
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                    }
-                    QQC2.Button {
-                        id: signInButton
-                        objectName: "signInButton"
-                        Layout.fillWidth: true
-                        text: "Sign in with Vesk"
-                        focusPolicy: Qt.StrongFocus
-                        topPadding: 7
-                        bottomPadding: 7
-                        font.pointSize: Pal.pt(13)
-                        font.weight: Font.DemiBold
-                        contentItem: Text {
-                            text: signInButton.text
-                            font: signInButton.font
-                            color: "white"
-                            horizontalAlignment: Text.AlignHCenter
-                            verticalAlignment: Text.AlignVCenter
-                        }
-                        background: Rectangle {
-                            radius: 7
-                            color: signInButton.down ? Qt.darker(Pal.violet, 1.15) : Pal.violet
-                            border.width: signInButton.visualFocus ? 2 : 0
-                            border.color: Pal.violet2
-                        }
-                        onClicked: root.store.signInWithBrowser()
-                        Keys.onReturnPressed: clicked()
-                        Accessible.name: text
-                        Accessible.onPressAction: clicked()
-                    }
-
-                    // "Paste a token instead", collapsed at first.
-                    QQC2.AbstractButton {
-                        id: disclosure
-                        objectName: "tokenDisclosure"
-                        text: "Paste a token instead"
-                        focusPolicy: Qt.StrongFocus
-                        padding: 0
-                        contentItem: RowLayout {
-                            spacing: 4
-                            SymbolIcon {
-                                size: 9
-                                symbol: root.tokenSectionOpen ? "chevron.down" : "chevron.right"
-                                color: Pal.dim
+                            Text {
+                                text: "Connect to Vesk"
+                                font.pointSize: Pal.pt(13)
+                                font.weight: Font.Bold
+                                color: Pal.text
+                                Accessible.role: Accessible.Heading
+                                Accessible.name: text
                             }
                             Text {
-                                text: disclosure.text
-                                font.pointSize: Pal.pt(11)
-                                font.underline: disclosure.visualFocus
-                                color: Pal.dim
-                            }
-                        }
-                        background: null
-                        onClicked: root.tokenSectionOpen = !root.tokenSectionOpen
-                        Keys.onReturnPressed: clicked()
-                        Accessible.role: Accessible.Button
-                        Accessible.name: text
-                        Accessible.description: root.tokenSectionOpen ? "Expanded" : "Collapsed"
-                        Accessible.onPressAction: clicked()
-                    }
-
-                    ColumnLayout {
-                        visible: root.tokenSectionOpen
-                        Layout.fillWidth: true
-                        spacing: 8
-
-                        QQC2.TextField {
-                            id: tokenField
-                            objectName: "tokenField"
-                            Layout.fillWidth: true
-                            echoMode: TextInput.Password
-                            placeholderText: "vesk_…"
-                            placeholderTextColor: Pal.dim
-                            text: root.tokenInput
-                            onTextEdited: root.tokenInput = text
-                            font.pointSize: Pal.pt(11)
-                            color: Pal.dim
-                            selectionColor: Pal.violet
-                            selectedTextColor: Pal.text
-                            leftPadding: 8
-                            rightPadding: 8
-                            topPadding: 5
-                            bottomPadding: 5
-                            background: Rectangle {
-                                radius: 6
-                                color: Pal.card
-                                border.width: 1
-                                border.color: tokenField.activeFocus ? Qt.rgba(Pal.violet2.r, Pal.violet2.g, Pal.violet2.b, 0.6) : Qt.rgba(1, 1, 1, 0.16)
-                            }
-                            // Return does nothing here: the token is sent by "Connect" alone.
-                            Keys.onReturnPressed: event => event.accepted = true
-                            Keys.onEnterPressed: event => event.accepted = true
-                            Accessible.name: "Token"
-                            Accessible.onPressAction: forceActiveFocus()
-                        }
-                        RowLayout {
-                            Layout.fillWidth: true
-                            Pill {
-                                objectName: "openConnectionsButton"
-                                text: "Open Vesk Connections"
-                                tint: Pal.dim
-                                font.pointSize: Pal.pt(11)
-                                onClicked: root.store.openUrl(root.store.serviceUrl("settings"))
-                            }
-                            Item {
                                 Layout.fillWidth: true
+                                text: "Sign in once in your browser and this computer picks it up automatically."
+                                font.pointSize: Pal.pt(12)
+                                color: Pal.muted
+                                wrapMode: Text.Wrap
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
                             }
-                            Pill {
-                                objectName: "connectButton"
-                                text: "Connect"
-                                tint: enabled ? Pal.text : Pal.dim
-                                font.pointSize: Pal.pt(11)
-                                enabled: root.tokenInput !== ""
-                                onClicked: {
-                                    root.store.setToken(root.tokenInput)
-                                    root.tokenInput = ""
+                            QQC2.Button {
+                                id: signInButton
+                                objectName: "signInButton"
+                                Layout.fillWidth: true
+                                text: "Sign in with Vesk"
+                                focusPolicy: Qt.StrongFocus
+                                topPadding: 7
+                                bottomPadding: 7
+                                font.pointSize: Pal.pt(13)
+                                font.weight: Font.DemiBold
+                                contentItem: Text {
+                                    text: signInButton.text
+                                    font: signInButton.font
+                                    color: "white"
+                                    horizontalAlignment: Text.AlignHCenter
+                                    verticalAlignment: Text.AlignVCenter
+                                }
+                                background: Rectangle {
+                                    radius: 7
+                                    color: signInButton.down ? Qt.darker(Pal.violet, 1.15) : Pal.violet
+                                    border.width: signInButton.visualFocus ? 2 : 0
+                                    border.color: Pal.violet2
+                                }
+                                onClicked: root.store.signInWithBrowser()
+                                Keys.onReturnPressed: clicked()
+                                Accessible.name: text
+                                Accessible.onPressAction: clicked()
+                            }
+
+                            // "Paste a token instead", collapsed at first.
+                            QQC2.AbstractButton {
+                                id: disclosure
+                                objectName: "tokenDisclosure"
+                                text: "Paste a token instead"
+                                focusPolicy: Qt.StrongFocus
+                                padding: 0
+                                contentItem: RowLayout {
+                                    spacing: 4
+                                    SymbolIcon {
+                                        size: 9
+                                        symbol: root.tokenSectionOpen ? "chevron.down" : "chevron.right"
+                                        color: Pal.dim
+                                    }
+                                    Text {
+                                        text: disclosure.text
+                                        font.pointSize: Pal.pt(11)
+                                        font.underline: disclosure.visualFocus
+                                        color: Pal.dim
+                                    }
+                                }
+                                background: null
+                                onClicked: root.tokenSectionOpen = !root.tokenSectionOpen
+                                Keys.onReturnPressed: clicked()
+                                Accessible.role: Accessible.Button
+                                Accessible.name: text
+                                Accessible.description: root.tokenSectionOpen ? "Expanded" : "Collapsed"
+                                Accessible.onPressAction: clicked()
+                            }
+
+                            ColumnLayout {
+                                visible: root.tokenSectionOpen
+                                Layout.fillWidth: true
+                                spacing: 8
+
+                                QQC2.TextField {
+                                    id: tokenField
+                                    objectName: "tokenField"
+                                    Layout.fillWidth: true
+                                    echoMode: TextInput.Password
+                                    placeholderText: "vesk_…"
+                                    placeholderTextColor: Pal.dim
+                                    text: root.tokenInput
+                                    onTextEdited: root.tokenInput = text
+                                    font.pointSize: Pal.pt(11)
+                                    color: Pal.dim
+                                    selectionColor: Pal.violet
+                                    selectedTextColor: Pal.text
+                                    leftPadding: 8
+                                    rightPadding: 8
+                                    topPadding: 5
+                                    bottomPadding: 5
+                                    background: Rectangle {
+                                        radius: 6
+                                        color: Pal.card
+                                        border.width: 1
+                                        border.color: tokenField.activeFocus ? Qt.rgba(Pal.violet2.r, Pal.violet2.g, Pal.violet2.b, 0.6) : Qt.rgba(1, 1, 1, 0.16)
+                                    }
+                                    // Return does nothing here: the token is sent by "Connect" alone.
+                                    Keys.onReturnPressed: event => event.accepted = true
+                                    Keys.onEnterPressed: event => event.accepted = true
+                                    Accessible.name: "Token"
+                                    Accessible.onPressAction: forceActiveFocus()
+                                }
+                                RowLayout {
+                                    Layout.fillWidth: true
+                                    Pill {
+                                        objectName: "openConnectionsButton"
+                                        text: "Open Vesk Connections"
+                                        tint: Pal.dim
+                                        font.pointSize: Pal.pt(11)
+                                        onClicked: root.store.openUrl(root.store.serviceUrl("settings"))
+                                    }
+                                    Item {
+                                        Layout.fillWidth: true
+                                    }
+                                    Pill {
+                                        objectName: "connectButton"
+                                        text: "Connect"
+                                        tint: enabled ? Pal.text : Pal.dim
+                                        font.pointSize: Pal.pt(11)
+                                        enabled: root.tokenInput !== ""
+                                        // The field empties before the screen goes with the token set.
+                                        onClicked: {
+                                            const token = root.tokenInput
+                                            root.tokenInput = ""
+                                            root.store.setToken(token)
+                                        }
+                                    }
                                 }
                             }
                         }
@@ -496,44 +503,59 @@ Rectangle {
                 weight: Font.Medium
                 Accessible.name: "More"
                 Accessible.role: Accessible.ButtonMenu
-                onClicked: footerMenu.opened ? footerMenu.close() : footerMenu.open()
+                onClicked: {
+                    menuLoader.active = true
+                    const menu = menuLoader.item.menu
+                    menu.opened ? menu.close() : menu.open()
+                }
 
-                PopupMenu {
-                    id: footerMenu
-                    objectName: "footerMenu"
-                    x: menuButton.width - width
-                    y: -height - 6
+                // The menu is made on its first use.
+                Loader {
+                    id: menuLoader
+                    active: false
+                    sourceComponent: Component {
+                        Item {
+                            readonly property alias menu: footerMenu
 
-                    MenuEntry {
-                        objectName: "loginItem"
-                        text: root.store.openAtLogin ? "✓ Open at login" : "Open at login"
-                        onTriggered: {
-                            footerMenu.close()
-                            root.store.toggleLogin()
-                        }
-                    }
-                    MenuEntry {
-                        // Cycles off, 1, 5, 10 minutes; the menu stays open to show the choice.
-                        objectName: "headsUpItem"
-                        text: root.store.headsUpMinutes === 0 ? "Heads-up: off"
-                                                               : "Heads-up: " + root.store.headsUpMinutes + " min before"
-                        onTriggered: root.store.cycleHeadsUp()
-                    }
-                    MenuEntry {
-                        objectName: "disconnectItem"
-                        visible: root.store.hasToken
-                        text: "Disconnect"
-                        onTriggered: {
-                            footerMenu.close()
-                            root.store.signOut()
-                        }
-                    }
-                    MenuEntry {
-                        objectName: "quitItem"
-                        text: "Quit Vesk"
-                        onTriggered: {
-                            footerMenu.close()
-                            Qt.quit()
+                            PopupMenu {
+                                id: footerMenu
+                                objectName: "footerMenu"
+                                x: menuButton.width - width
+                                y: -height - 6
+
+                                MenuEntry {
+                                    objectName: "loginItem"
+                                    text: root.store.openAtLogin ? "✓ Open at login" : "Open at login"
+                                    onTriggered: {
+                                        footerMenu.close()
+                                        root.store.toggleLogin()
+                                    }
+                                }
+                                MenuEntry {
+                                    // Cycles off, 1, 5, 10 minutes; the menu stays open to show the choice.
+                                    objectName: "headsUpItem"
+                                    text: root.store.headsUpMinutes === 0 ? "Heads-up: off"
+                                                                           : "Heads-up: " + root.store.headsUpMinutes + " min before"
+                                    onTriggered: root.store.cycleHeadsUp()
+                                }
+                                MenuEntry {
+                                    objectName: "disconnectItem"
+                                    visible: root.store.hasToken
+                                    text: "Disconnect"
+                                    onTriggered: {
+                                        footerMenu.close()
+                                        root.store.signOut()
+                                    }
+                                }
+                                MenuEntry {
+                                    objectName: "quitItem"
+                                    text: "Quit Vesk"
+                                    onTriggered: {
+                                        footerMenu.close()
+                                        Qt.quit()
+                                    }
+                                }
+                            }
                         }
                     }
                 }

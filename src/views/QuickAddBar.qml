@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-pragma ComponentBehavior: Bound
+// Unbound components: Qt 6.4 refuses to make a bound component from a Loader.
 import QtQuick
 import QtQuick.Controls.Basic as QQC2
 import QtQuick.Layouts
@@ -96,11 +96,17 @@ Item {
             Accessible.role: Accessible.StaticText
             Accessible.name: text
         }
-        QuickAddCard {
-            objectName: "quickAddCard"
+        // The draft card exists only while there is a draft.
+        Loader {
             Layout.fillWidth: true
-            visible: bar.store.hasQaDraft
-            store: bar.store
+            active: bar.store.hasQaDraft
+            visible: active
+            sourceComponent: Component {
+                QuickAddCard {
+                    objectName: "quickAddCard"
+                    store: bar.store
+                }
+            }
         }
     }
 }

@@ -42,5 +42,10 @@ QQC2.AbstractButton {
 
     Accessible.role: Accessible.Button
     Accessible.name: button.text
-    Accessible.onPressAction: button.clicked()
+    // Hidden, it neither acts nor is offered to screen readers.
+    Accessible.ignored: !button.visible
+    Accessible.onPressAction: {
+        if (button.visible && button.enabled)
+            button.clicked()
+    }
 }

@@ -14,17 +14,41 @@ void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
     QSet<QString> wanted;
     for (const Meeting &meeting : meetings)
         wanted.insert(meeting.id);
+    bool keepsAny = false;
+    for (const Meeting &meeting : std::as_const(m_meetings))
+        keepsAny = keepsAny || wanted.contains(meeting.id);
 
-    // Rows whose meeting is gone.
-    for (int row = int(m_meetings.size()) - 1; row >= 0; --row) {
-        if (!wanted.contains(m_meetings.at(row).id)) {
-            beginRemoveRows({}, row, row);
-            m_meetings.removeAt(row);
-            endRemoveRows();
-        }
+    // A first fill, or a list with no meeting in common: one reset instead of a row at a time.
+    if (!keepsAny) {
+        beginResetModel();
+        m_meetings = meetings;
+        endResetModel();
+        Q_EMIT meetingsChanged();
+        return;
     }
 
-    // Walk the new order: keep, move up or insert each meeting at its place.
+    // Rows whose meeting is gone, a run of neighbours at a time.
+    for (int row = int(m_meetings.size()) - 1; row >= 0; --row) {
+        if (wanted.contains(m_meetings.at(row).id))
+            continue;
+        int first = row;
+        while (first > 0 && !wanted.contains(m_meetings.at(first - 1).id))
+            --first;
+        beginRemoveRows({}, first, row);
+        m_meetings.remove(first, row - first + 1);
+        endRemoveRows();
+        row = first;
+    }
+
+    // Walk the new order: keep, move up or insert each meeting at its place; new neighbours go
+    // in together. A kept meeting that did not change is not touched.
+    int changedFirst = -1;
+    int changedLast = -1;
+    const auto flushChanged = [&] {
+        if (changedFirst >= 0)
+            Q_EMIT dataChanged(index(changedFirst), index(changedLast), {MeetingRole});
+        changedFirst = changedLast = -1;
+    };
     for (int target = 0; target < meetings.size(); ++target) {
         const Meeting &meeting = meetings.at(target);
         int found = -1;
@@ -35,22 +59,41 @@ void MeetingListModel::setMeetings(const QList<Meeting> &meetings)
             }
         }
         if (found < 0) {
-            beginInsertRows({}, target, target);
-            m_meetings.insert(target, meeting);
+            flushChanged();
+            // This one and the following meetings not listed yet.
+            int last = target;
+            const auto listedFrom = [&](int from, const QString &id) {
+                for (int row = from; row < m_meetings.size(); ++row) {
+                    if (m_meetings.at(row).id == id)
+                        return true;
+                }
+                return false;
+            };
+            while (last + 1 < meetings.size() && !listedFrom(target, meetings.at(last + 1).id))
+                ++last;
+            beginInsertRows({}, target, last);
+            for (int i = target; i <= last; ++i)
+                m_meetings.insert(i, meetings.at(i));
             endInsertRows();
+            target = last;
             continue;
         }
         if (found != target) {
+            flushChanged();
             beginMoveRows({}, found, found, {}, target);
             m_meetings.move(found, target);
             endMoveRows();
         }
         if (!(m_meetings.at(target) == meeting)) {
             m_meetings[target] = meeting;
-            const QModelIndex changed = index(target);
-            Q_EMIT dataChanged(changed, changed, {MeetingRole});
+            if (changedFirst < 0)
+                changedFirst = target;
+            else if (changedLast != target - 1)
+                flushChanged(), changedFirst = target;
+            changedLast = target;
         }
     }
+    flushChanged();
 
     // Left-overs, such as a second meeting under an id already placed.
     if (m_meetings.size() > meetings.size()) {

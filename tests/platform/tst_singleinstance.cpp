@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -113,6 +114,37 @@ private Q_SLOTS:
         QCOMPARE(forwardFromThread(second, {}), Result::Delivered);
         QCOMPARE(received.count(), 2);
         QCOMPARE(received.at(1).at(0).toStringList(), QStringList());
+    }
+
+    // The `vesk-bar` launcher hands a panel request over without starting the application, in the
+    // application's own format; anything else, or no listener, starts the application.
+    void launcherForwardsPanelRequests()
+    {
+        SingleInstance primary;
+        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
+        QVERIFY(primary.listen());
+        QSignalSpy received(&primary, &SingleInstance::received);
+        const auto launch = [](const QStringList &arguments) {
+            QProcess launcher;
+            launcher.start(QStringLiteral(VESK_LAUNCHER), arguments);
+            while (launcher.state() != QProcess::NotRunning)
+                QTest::qWait(5); // the receipt comes from this thread's event loop
+            return std::pair(launcher.exitCode(), launcher.readAllStandardOutput());
+        };
+        QCOMPARE(launch({u"--toggle"_qs}).first, 0);
+        QCOMPARE(launch({u"--copy-availability"_qs, u"--toggle"_qs}).first, 0);
+        QCOMPARE(launch({}).first, 0);
+        QCOMPARE(received.count(), 3);
+        QCOMPARE(received.at(0).at(0).toStringList(), QStringList{u"--toggle"_qs});
+        QCOMPARE(received.at(1).at(0).toStringList(),
+                 (QStringList{u"--toggle"_qs, u"--copy-availability"_qs}));
+        QCOMPARE(received.at(2).at(0).toStringList(), QStringList());
+
+        // Not a panel request: the application answers it itself, forwarding nothing.
+        const auto [code, output] = launch({u"--version"_qs});
+        QCOMPARE(code, 0);
+        QVERIFY2(output.startsWith("vesk-bar "), output.constData());
+        QCOMPARE(received.count(), 3);
     }
 
     void foreignUserIsRefused_data()

@@ -43,7 +43,6 @@ private Q_SLOTS:
         QFETCH(Sounds::Sound, sound);
 
         CanberraSounds sounds;
-        QCOMPARE(sounds.lastResult(), int(CA_SUCCESS)); // the context opened
         QElapsedTimer timer;
         timer.start();
         sounds.play(sound);
@@ -58,11 +57,11 @@ private Q_SLOTS:
         // A driver that is not installed stands for a desktop without a sound server.
         qputenv("CANBERRA_DRIVER", "vesk-missing-driver");
         CanberraSounds sounds;
-        qunsetenv("CANBERRA_DRIVER");
         QElapsedTimer timer;
         timer.start();
         sounds.play(Sounds::Sound::Copied);
         sounds.play(Sounds::Sound::SignedIn);
+        qunsetenv("CANBERRA_DRIVER");
         QVERIFY(timer.elapsed() < 500);
         QVERIFY(sounds.lastResult() < 0);
     }

@@ -252,7 +252,13 @@ private Q_SLOTS:
     {
         MeetingListModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.setMeetings({withId(u"a"_s), withId(u"b"_s), withId(u"c"_s)});
+        {
+            // The first fill is one batch.
+            QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+            QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+            model.setMeetings({withId(u"a"_s), withId(u"b"_s), withId(u"c"_s)});
+            QCOMPARE(resets.size() + inserted.size(), 1);
+        }
         QCOMPARE(idsOf(model), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
 
         // A reload with one meeting changed, one gone, one new and a new order keeps every row
@@ -269,6 +275,21 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 1);
         QCOMPARE(model.data(model.index(1), MeetingListModel::MeetingRole).value<Meeting>().title,
                  u"Renamed"_s);
+
+        // Neighbours arriving or leaving together are one insertion or removal.
+        {
+            QSignalSpy removedRun(&model, &QAbstractItemModel::rowsRemoved);
+            QSignalSpy insertedRun(&model, &QAbstractItemModel::rowsInserted);
+            QSignalSpy changedRun(&model, &QAbstractItemModel::dataChanged);
+            model.setMeetings({withId(u"c"_s), withId(u"e"_s), withId(u"f"_s), withId(u"a"_s, u"Renamed"_s),
+                               withId(u"d"_s)});
+            QCOMPARE(idsOf(model), (QStringList{u"c"_s, u"e"_s, u"f"_s, u"a"_s, u"d"_s}));
+            QCOMPARE(insertedRun.size(), 1);
+            QCOMPARE(changedRun.size(), 0);
+            model.setMeetings({withId(u"c"_s), withId(u"a"_s, u"Renamed"_s), withId(u"d"_s)});
+            QCOMPARE(removedRun.size(), 1);
+            QCOMPARE(idsOf(model), (QStringList{u"c"_s, u"a"_s, u"d"_s}));
+        }
 
         // The same list again changes nothing.
         QSignalSpy anyChange(&model, &MeetingListModel::meetingsChanged);

@@ -26,8 +26,8 @@ Item {
 
         // The texts of the footer menu's shown items.
         function menuTexts(panel) {
-            const menu = child(panel, "footerMenu")
             click(child(panel, "menuButton"))
+            const menu = child(panel, "footerMenu")
             tryVerify(() => menu.opened)
             const texts = ["loginItem", "headsUpItem", "disconnectItem", "quitItem"].map(n => child(panel, n))
                 .filter(item => item.visible).map(item => item.text)

@@ -2,11 +2,14 @@
 
 #include "viewworld.h"
 
+#include <QAccessible>
 #include <QJSValue>
 #include <QJsonDocument>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest>
+
+#include <functional>
 
 /// What the QML tests reach as `fixture`: the Store of the current test, the server's script and
 /// records, and what the desktop doubles saw.
@@ -98,6 +101,26 @@ public:
     }
 
     Q_INVOKABLE QString at(int minutes, int days = 0) const { return ViewWorld::at(minutes, days); }
+
+    /// Presses, as a screen reader does through the accessibility interface, every control under
+    /// `root` that is offered with the name `name`; returns how many were offered.
+    Q_INVOKABLE int pressAccessible(QObject *root, const QString &name) const
+    {
+        int offered = 0;
+        const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+            if (!node)
+                return;
+            QAccessibleActionInterface *actions = node->actionInterface();
+            if (actions && node->text(QAccessible::Name) == name) {
+                ++offered;
+                actions->doAction(QAccessibleActionInterface::pressAction());
+            }
+            for (int i = 0; i < node->childCount(); ++i)
+                walk(node->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(root));
+        return offered;
+    }
 
 Q_SIGNALS:
     void storeChanged();

@@ -181,7 +181,7 @@ Item {
             const bar = showDraft(Feed.draft())
             click(child(bar, "cancelButton"))
             compare(fixture.store.hasQaDraft, false)
-            compare(child(bar, "quickAddCard").visible, false)
+            tryVerify(() => findChild(bar, "quickAddCard") === null, 1000, "the card goes with the draft")
             compare(child(bar, "quickAddField").text, "ivo and rena tomorrow")
         }
 

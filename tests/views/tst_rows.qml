@@ -23,12 +23,16 @@ Item {
             return panel
         }
 
+        // The list makes its rows when it lays out, on screen as on the first frame.
         function row(panel, id) {
+            settle()
             return child(panel, "row:" + id)
         }
 
+        // A row's action area exists only while it is open (or closing).
         function isOpen(panel, id) {
-            return child(row(panel, id), "actionArea").visible
+            const area = findChild(row(panel, id), "actionArea")
+            return area !== null && area.visible
         }
 
         // Clicks a row's header and waits for its action area to reach its full height (or none).
@@ -36,9 +40,12 @@ Item {
             const r = row(panel, id)
             click(child(r, "rowHeader"), 140, 10)
             const clip = child(r, "actionClip")
-            const area = child(r, "actionArea")
-            tryVerify(() => r.isOpen ? Math.abs(clip.height - area.implicitHeight - 14) < 0.5 : !clip.visible,
-                      3000, "the action area settles")
+            tryVerify(() => {
+                if (!r.isOpen)
+                    return !clip.visible && findChild(r, "actionArea") === null
+                const area = findChild(r, "actionArea")
+                return area !== null && Math.abs(clip.height - area.implicitHeight - 14) < 0.5
+            }, 3000, "the action area settles")
         }
 
         function test_oneOpenRowAtATime() {
@@ -149,6 +156,28 @@ Item {
             }
         }
 
+        // A control that is not shown neither acts nor is offered to a screen reader: a closed
+        // row offers none of its actions, an open upcoming one no "No-show".
+        function test_accessibilityOffersShownControlsOnly() {
+            const panel = showPanel([Feed.meeting(fixture, "a", 60, 30), Feed.meeting(fixture, "b", -60, 30)])
+            fixture.reply("POST", "/api/app/meetings/b/no_show", 200, {})
+            settle()
+            compare(fixture.pressAccessible(panel, "No-show"), 0)
+            compare(fixture.pressAccessible(panel, "Propose times"), 0)
+            clickHeader(panel, "a")
+            compare(fixture.pressAccessible(panel, "No-show"), 0)
+            clickHeader(panel, "b")
+            compare(fixture.pressAccessible(panel, "No-show"), 1)
+            tryVerify(() => fixture.requestCount("/api/app/meetings/b/no_show") === 1, 3000,
+                      "the shown button sends its mark")
+            compare(fixture.requestCount("/api/app/meetings/a/no_show"), 0)
+
+            // The same for the panel's text buttons: no update offered, no "Update to" to press.
+            compare(fixture.pressAccessible(panel, "Refresh"), 1)
+            compare(fixture.pressAccessible(panel, "Update to "), 0)
+            compare(fixture.opened(), [])
+        }
+
         function test_draftCard() {
             const panel = showPanel([Feed.meeting(fixture, "a", -60, 30, {
                 people: [{ name: "Rena", email: "r@x.io", rsvp: "accepted" }]
@@ -157,13 +186,13 @@ Item {
                           { subject: "Next steps & notes", body: "Hi Rena,\nthanks!", basis: ["call notes"] }, 300)
             clickHeader(panel, "a")
             const r = row(panel, "a")
-            compare(child(r, "draftCard").visible, false)
+            compare(findChild(r, "draftCard"), null)
             click(child(r, "draftButton"))
             // While the request runs: "Working…", and the buttons stay enabled.
-            tryVerify(() => child(r, "workingText").visible)
+            tryVerify(() => findChild(r, "workingText") !== null && findChild(r, "workingText").visible)
             verify(child(r, "draftButton").enabled)
-            tryVerify(() => child(r, "draftCard").visible)
-            compare(child(r, "workingText").visible, false)
+            tryVerify(() => findChild(r, "draftCard") !== null && findChild(r, "draftCard").visible)
+            compare(findChild(r, "workingText"), null)
             compare(child(r, "draftSubject").text, "Next steps & notes")
             // The body is shown as laid-out text, its line break as a separator.
             const body = child(r, "draftBody")
@@ -202,7 +231,7 @@ Item {
             click(child(r, "proposeButton"))
             tryCompare(child(r, "actionErrorText"), "text", "No open times this week.")
             verify(child(r, "actionErrorText").visible)
-            compare(child(r, "draftCard").visible, false)
+            compare(findChild(r, "draftCard"), null)
         }
     }
 }
