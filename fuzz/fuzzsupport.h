@@ -54,7 +54,10 @@ public:
     QCoro::Task<HttpReply> send(HttpRequest) override
     {
         ++sent;
-        co_return reply;
+        // A copy: QCoro 0.8 moves from an lvalue named in co_return, which would leave every later
+        // request of the same input with an empty body.
+        HttpReply answer = reply;
+        co_return answer;
     }
 };
 

@@ -86,38 +86,20 @@ void TestDemoService::todayShowsEveryKindOfMeeting()
 {
     World w;
     const QList<Meeting> feed = w.feed();
-    QList<Meeting> today;
-    QList<Meeting> tomorrow;
-    for (const Meeting &m : feed)
-        (m.startsAt.toTimeZone(berlin).date() == w.now.date() ? today : tomorrow).append(m);
-    QVERIFY2(today.size() >= 6 && today.size() <= 8, qPrintable(QString::number(today.size())));
-    QVERIFY(!tomorrow.isEmpty());
-    for (const Meeting &m : std::as_const(tomorrow)) {
-        QCOMPARE(m.startsAt.toTimeZone(berlin).date(), w.now.date().addDays(1));
-        QVERIFY(m.startsAt.toTimeZone(berlin).time() < QTime(12, 0));
-    }
-
-    QSet<QString> statuses, rooms, replies;
-    int live = 0, soon = 0, watched = 0, nothingYet = 0;
-    for (const Meeting &m : std::as_const(today)) {
+    QSet<QString> statuses;
+    int live = 0, soon = 0;
+    for (const Meeting &m : feed) {
+        if (m.startsAt.toTimeZone(berlin).date() != w.now.date())
+            continue;
         statuses << m.status;
-        rooms << m.room;
         QCOMPARE(m.hasJoinUrl(), m.room != u"none");
         live += m.startsAt <= w.now && w.now < m.endsAt;
         soon += m.startsAt > w.now && m.startsAt <= w.now.addSecs(3600);
-        watched += m.watched;
-        nothingYet += m.action.value_or(QString()).startsWith(u"Nothing yet"_s) && m.endsAt > w.now;
-        for (const Person &p : m.people)
-            replies << p.rsvp;
     }
     QCOMPARE(statuses, (QSet<QString>{u"unconfirmed"_s, u"confirmed"_s, u"at_risk"_s, u"vesk"_s, u"rescued"_s,
                                       u"no_show"_s}));
-    QCOMPARE(rooms, (QSet<QString>{u"zoom"_s, u"meet"_s, u"teams"_s, u"webex"_s, u"other"_s, u"none"_s}));
-    QVERIFY(replies.contains(u"accepted"_s) && replies.contains(u"declined"_s) && replies.size() >= 3);
     QCOMPARE(live, 1);
     QCOMPARE(soon, 1);
-    QVERIFY(watched >= 1);
-    QCOMPARE(nothingYet, 1);
     // Feed order is start order, so the app's "next" is the live meeting.
     for (qsizetype i = 1; i < feed.size(); ++i)
         QVERIFY(feed.at(i - 1).startsAt <= feed.at(i).startsAt);
@@ -126,14 +108,12 @@ void TestDemoService::todayShowsEveryKindOfMeeting()
 void TestDemoService::otherDaysAndWeekends()
 {
     World w;
-    QCOMPARE(w.feed(u"date=2025-03-08"_s).size(), 0); // Saturday
-    QCOMPARE(w.feed(u"date=2025-03-09"_s).size(), 0); // Sunday
+    QCOMPARE(w.feed(u"date=2025-03-08"_s).size() + w.feed(u"date=2025-03-09"_s).size(), 0); // the weekend
     const QList<Meeting> friday = w.feed(u"date=2025-03-07"_s);
-    QVERIFY(friday.size() >= 2);
-    for (const Meeting &m : friday)
-        QCOMPARE(m.startsAt.toTimeZone(berlin).date(), QDate(2025, 3, 7));
-    QCOMPARE(w.feed(u"date=2025-03-07"_s), friday); // the same day every time
-    for (const Meeting &m : w.feed(u"date=2025-03-03"_s))
+    QVERIFY(!friday.isEmpty());
+    QCOMPARE(friday.first().startsAt.toTimeZone(berlin).date(), QDate(2025, 3, 7));
+    QCOMPARE(w.feed(u"date=2025-03-07"_s), friday);       // the same day every time
+    for (const Meeting &m : w.feed(u"date=2025-03-03"_s)) // the past is settled
         QVERIFY(m.status == u"vesk" || m.status == u"no_show");
     QCOMPARE(w.call("GET", u"/api/today"_s, {}, u"date=4.3.2025"_s).status, 400);
 }
@@ -159,10 +139,7 @@ void TestDemoService::outcomesAndDrafts()
     QVERIFY(seen);
 
     const QJsonObject draft = w.post(u"/api/app/meetings/"_s + find(u"rescued"_s).id + u"/draft"_s, {});
-    QVERIFY(draft[u"subject"_s].toString().contains(u"Kestrel"_s));
     QVERIFY(draft[u"body"_s].toString().startsWith(u"Hi Ivo, Hana and Kofi,"_s));
-    QCOMPARE(draft[u"basis"_s].toArray().size(), 2);
-    QVERIFY(draft[u"body"_s].toString().contains(draft[u"basis"_s][0].toString()));
 
     // Three open times, none overlapping the calendar, in working hours.
     const QJsonObject proposal = w.post(base + u"/propose"_s, {});
@@ -200,9 +177,10 @@ void TestDemoService::quickAddDraftsAndCreates()
         QADraft::fromJson(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"call with sam"_s}}));
     QVERIFY(ambiguous && !ambiguous->start && ambiguous->people.first().candidates.size() == 2);
     QVERIFY(!ambiguous->people.first().email);
-    const std::optional<QADraft> unknown =
-        QADraft::fromJson(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"tea with Quentin today at 4"_s}}));
-    QVERIFY(unknown && unknown->people.first().candidates.isEmpty());
+    QVERIFY(
+        QADraft::fromJson(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"tea with Quentin today at 4"_s}}))
+            ->people.first()
+            .candidates.isEmpty());
     QVERIFY(w.post(u"/api/app/quick-add"_s, {{u"text"_s, u"???"_s}})[u"error"_s].isString());
 
     // An overlap with the calendar is named.
@@ -231,16 +209,13 @@ void TestDemoService::quickAddDraftsAndCreates()
         QCOMPARE(m.startsAt, QDateTime(QDate(2025, 3, 5), QTime(15, 0), berlin));
         QCOMPARE(m.endsAt, m.startsAt.addSecs(45 * 60));
         QCOMPARE(m.people.size(), 2);
-        QCOMPARE(m.people.first().name, u"Nils Berg"_s);
         QVERIFY(m.hasJoinUrl());
     }
     QVERIFY(found);
-    QVERIFY(w.post(u"/api/app/quick-add/create"_s, {{u"title"_s, u"x"_s}, {u"durationMin"_s, 30}})[u"error"_s]
-                .isString());
-    QVERIFY(
-        w.post(u"/api/app/quick-add/create"_s,
-               {{u"title"_s, u"x"_s}, {u"start"_s, *draft->start}, {u"durationMin"_s, u"30"_s}})[u"error"_s]
-            .isString());
+    for (const QJsonObject &bad :
+         {QJsonObject{{u"title"_s, u"x"_s}, {u"durationMin"_s, 30}},
+          QJsonObject{{u"title"_s, u"x"_s}, {u"start"_s, *draft->start}, {u"durationMin"_s, u"30"_s}}})
+        QVERIFY(w.post(u"/api/app/quick-add/create"_s, bad)[u"error"_s].isString());
 }
 
 void TestDemoService::availabilityAndPeople()
@@ -252,19 +227,12 @@ void TestDemoService::availabilityAndPeople()
     QVERIFY(times[u"text"_s].toString().startsWith(u"Hi Maya,"_s));
     QVERIFY(times[u"html"_s].toString().contains(u"<li>"_s));
     QVERIFY(w.post(u"/api/app/availability"_s, {{u"durationMin"_s, 0}})[u"error"_s].isString());
-    QVERIFY(w.post(u"/api/app/availability"_s, {})[u"error"_s].isString());
-
-    const QJsonArray hits =
-        QJsonDocument::fromJson(w.call("GET", u"/api/app/people"_s, {}, u"q=kestrel"_s).body)[u"people"_s]
+    auto people = [&](const QString &query) {
+        return QJsonDocument::fromJson(w.call("GET", u"/api/app/people"_s, {}, query).body)[u"people"_s]
             .toArray();
-    QCOMPARE(hits.size(), 4);
-    for (const QJsonValue &hit : hits)
-        QCOMPARE(hit[u"company"_s].toString(), u"Kestrel Capital"_s);
-    QCOMPARE(QJsonDocument::fromJson(
-                 w.call("GET", u"/api/app/people"_s, {}, u"q=maya.lind%40"_s).body)[u"people"_s]
-                 .toArray()
-                 .size(),
-             1);
+    };
+    QCOMPARE(people(u"q=kestrel"_s).size(), 4); // by company
+    QCOMPARE(people(u"q=maya.lind%40"_s).size(), 1);
 }
 
 void TestDemoService::signInPageCarriesTheState()
@@ -278,7 +246,6 @@ void TestDemoService::signInPageCarriesTheState()
     const DemoReply bad = w.call("GET", u"/mac/connect"_s, {}, u"state=%22%3E%3Cscript%3E"_s, {});
     QCOMPARE(bad.status, 400);
     QVERIFY(!bad.body.contains("vesk://") && !bad.body.contains("<script>"));
-    QVERIFY(w.call("GET", u"/"_s, {}, {}, {}).body.contains("Pricing review"));
 }
 
 QTEST_GUILESS_MAIN(TestDemoService)

@@ -4,7 +4,6 @@
   drive_panel.py press NAME       press the button with this accessible name
   drive_panel.py focus NAME       give the control with this accessible name the keyboard focus
   drive_panel.py wait NAME        wait until the panel holds a control with this accessible name
-  drive_panel.py dump             list every control of the accessibility tree
 
 Each step waits at most 15 seconds for the control and exits 1 when it never appears."""
 import sys
@@ -50,14 +49,6 @@ def find(name, showing=True, timeout=15.0):
 
 
 def main():
-    if sys.argv[1] == "dump":
-        for app in pyatspi.Registry.getDesktop(0):
-            for node in walk(app):
-                try:
-                    print(node.getRoleName(), repr(node.name), node.getState().contains(pyatspi.STATE_SHOWING))
-                except Exception:
-                    pass
-        return 0
     command, name = sys.argv[1], sys.argv[2]
     # A row may lie below the visible part of the list; it is in the panel all the same.
     node = find(name, showing=command != "wait")

@@ -89,6 +89,8 @@ private Q_SLOTS:
         QTest::newRow("month 13") << u"2025-13-04T10:00:00Z"_s << qint64(-1);
         QTest::newRow("30 February") << u"2025-02-30T10:00:00Z"_s << qint64(-1);
         QTest::newRow("trailing text") << u"2025-03-04T10:00:00Zjunk"_s << qint64(-1);
+        // The description is then empty too: the path alone says which value is wrong.
+        QTest::newRow("empty text") << QString() << qint64(-1);
     }
 
     void dateRule()

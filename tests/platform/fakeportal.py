@@ -86,7 +86,7 @@ class ShortcutsDesktop(Desktop):
 
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, opts, sender=None):
-        calls.append({"method": "CreateSession", "options": plain(opts)})
+        calls.append({"method": "CreateSession"})
         self.session = "%s/session/%s/%s" % (PATH, sender[1:].replace(".", "_"), opts["session_handle_token"])
         # Sent as a string, as real portals do.
         return self.answer(sender, opts, 0, {"session_handle": dbus.String(self.session)})

@@ -268,30 +268,27 @@ private Q_SLOTS:
         QCOMPARE(received.count(), 2);
     }
 
-    void squatterInPlaceOfTheSocketIsCleared()
+    void leftoversInPlaceOfTheSocketDoNotBlockTheNextInstance_data()
     {
-        // A folder (with content) where the socket belongs would keep every later launch out.
-        QVERIFY(QDir().mkpath(SingleInstance::socketPath() + u"/inside"_qs));
-        SingleInstance primary;
-        QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
-        QVERIFY(primary.listen());
-        SingleInstance later;
-        QCOMPARE(later.claim(), SingleInstance::Role::Secondary);
-        QCOMPARE(forwardFromThread(later, {u"--toggle"_qs}), Result::Delivered);
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("file of a killed instance") << false;
+        QTest::newRow("folder with content") << true;
     }
 
-    void leftoverSocketDoesNotBlockTheNextInstance()
+    void leftoversInPlaceOfTheSocketDoNotBlockTheNextInstance()
     {
+        QFETCH(bool, folder);
         {
             SingleInstance crashed;
             QCOMPARE(crashed.claim(), SingleInstance::Role::Primary);
         }
-        // A socket file of a killed instance (nobody listens) stays behind.
-        QVERIFY(QDir().mkpath(SingleInstance::folder()));
-        QFile stale(SingleInstance::socketPath());
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.close();
-
+        if (folder) {
+            QVERIFY(QDir().mkpath(SingleInstance::socketPath() + u"/inside"_qs));
+        } else {
+            QVERIFY(QDir().mkpath(SingleInstance::folder()));
+            QFile stale(SingleInstance::socketPath());
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+        }
         SingleInstance second;
         QCOMPARE(second.forward({u"--toggle"_qs}, 300), Result::NoInstance);
         QCOMPARE(second.claim(), SingleInstance::Role::Primary);

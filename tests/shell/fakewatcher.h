@@ -15,9 +15,6 @@ class FakeWatcher : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
 public:
     FakeWatcher()
@@ -25,7 +22,7 @@ public:
                                                      QStringLiteral("fake-watcher-%1").arg(++s_count)))
     {
         m_connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
-                                    QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+                                    QDBusConnection::ExportAllSlots);
     }
     ~FakeWatcher() override
     {
@@ -35,10 +32,6 @@ public:
     }
     bool appear() { return m_connection.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
     bool vanish() { return m_connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
-
-    bool hostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
-    QStringList items() const { return registrations; }
 
     /// Calls a method of the item without blocking this thread, which also serves the item.
     QDBusMessage call(const QString &service, const QString &path, const QString &interface,

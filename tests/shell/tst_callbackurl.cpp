@@ -56,7 +56,6 @@ private Q_SLOTS:
             {u"vesk://connect/done?state="_qs + state + u"&x&token=vesk_abc123#top"_qs}, state, ok);
         row("no sign-in started", {u"vesk://connect?token=vesk_abc123&state="_qs + state}, none, none);
         row("token without prefix", {u"vesk://connect?token=abc123&state="_qs + state}, state, none);
-        row("empty token", {u"vesk://connect?token=&state="_qs + state}, state, none);
         row("missing state", {u"vesk://connect?token=vesk_abc123"_qs}, state, none);
         row("different state", {u"vesk://connect?token=vesk_abc123&state=0A1B"_qs}, state, none);
         row("state in other case", {u"vesk://connect?token=vesk_abc123&state="_qs + state.toLower()}, state,

@@ -4,17 +4,14 @@
 Usage: fake_sni_watcher.py [--state FILE]
 
 Owns org.kde.StatusNotifierWatcher, accepts RegisterStatusNotifierItem, reads every registered
-item's Title, ToolTip title and XAyatanaLabel and reads them again on each NewTitle, NewToolTip or
-XAyatanaNewLabel signal, and drops an item whose process leaves the bus. With --state, the current view is written to FILE as JSON after every
-change (written to a temporary file and renamed, so readers never see half a file):
+item's XAyatanaLabel again on each XAyatanaNewLabel signal, and drops an item
+whose process leaves the bus. With --state, the current view is written to FILE as JSON after every
+change (through a temporary file and a rename, so readers never see half a file):
 
-  {"items": [{"service": ":1.5", "path": "/StatusNotifierItem", "title": "in 5m",
-              "toolTip": "...", "label": "in 5m", "titles": ["", "in 5m"]}]}
+  {"items": [{"service": ":1.5", "path": "/StatusNotifierItem", "label": "in 5m"}]}
 
-"titles" lists every distinct title seen, in order. The interface "test.Control" at
-/StatusNotifierWatcher offers Activate(), which calls Activate(0, 0) on every registered item
-(a click on the tray icon), and State(), which answers the JSON above.
-Runs until it gets SIGTERM or SIGINT.
+The interface "test.Control" at /StatusNotifierWatcher offers Activate(), which calls Activate(0, 0)
+on every registered item (a click on the tray icon). Runs until it gets SIGTERM or SIGINT.
 """
 import argparse
 import json
@@ -46,49 +43,18 @@ class Watcher(dbus.service.Object):
     def owner_changed(self, name, old, new):
         if not new and any(i["service"] == name for i in self.items):
             self.items = [i for i in self.items if i["service"] != name]
-            self.StatusNotifierItemUnregistered(name)
             self.write()
 
     # The watcher's own interface.
-    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
-    def RegisterStatusNotifierItem(self, service, sender=None):
-        path = "/StatusNotifierItem"
-        if service.startswith("/"):
-            service, path = sender, service
-        entry = {"service": str(service), "path": str(path), "title": "", "toolTip": "", "label": "",
-                 "titles": []}
+    @dbus.service.method(WATCHER, in_signature="s")
+    def RegisterStatusNotifierItem(self, service):
+        entry = {"service": str(service), "path": "/StatusNotifierItem", "label": ""}
         self.items = [i for i in self.items if i["service"] != entry["service"]]
         self.items.append(entry)
-        for name in ("NewTitle", "NewToolTip", "XAyatanaNewLabel"):
-            self.bus.add_signal_receiver(lambda *args, e=entry: self.refresh(e), signal_name=name,
-                                         dbus_interface=ITEM, bus_name=entry["service"], path=entry["path"])
-        self.StatusNotifierItemRegistered(entry["service"])
+        self.bus.add_signal_receiver(lambda *args, e=entry: self.refresh(e), signal_name="XAyatanaNewLabel",
+                                     dbus_interface=ITEM, bus_name=entry["service"], path=entry["path"])
         self.write()
         self.refresh(entry)
-
-    @dbus.service.signal(WATCHER, signature="s")
-    def StatusNotifierItemUnregistered(self, service):
-        pass
-
-    @dbus.service.method(WATCHER, in_signature="s")
-    def RegisterStatusNotifierHost(self, service):
-        pass
-
-    @dbus.service.signal(WATCHER, signature="s")
-    def StatusNotifierItemRegistered(self, service):
-        pass
-
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return self.GetAll(interface)[name]
-
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        if interface != WATCHER:
-            return {}
-        return {"IsStatusNotifierHostRegistered": dbus.Boolean(True),
-                "ProtocolVersion": dbus.Int32(0),
-                "RegisteredStatusNotifierItems": dbus.Array([i["service"] for i in self.items], signature="s")}
 
     # The test's controls.
     @dbus.service.method(CONTROL)
@@ -97,20 +63,11 @@ class Watcher(dbus.service.Object):
             item = self.bus.get_object(entry["service"], entry["path"], introspect=False)
             item.Activate(dbus.Int32(0), dbus.Int32(0), dbus_interface=ITEM, ignore_reply=True)
 
-    @dbus.service.method(CONTROL, out_signature="s")
-    def State(self):
-        return json.dumps({"items": self.items})
-
     def refresh(self, entry):
         item = self.bus.get_object(entry["service"], entry["path"], introspect=False)
 
         def got(props):
-            entry["title"] = str(props.get("Title", ""))
-            tip = props.get("ToolTip")
-            entry["toolTip"] = str(tip[2]) if tip is not None and len(tip) > 2 else ""
             entry["label"] = str(props.get("XAyatanaLabel", ""))
-            if not entry["titles"] or entry["titles"][-1] != entry["title"]:
-                entry["titles"].append(entry["title"])
             self.write()
 
         item.GetAll(ITEM, dbus_interface=dbus.PROPERTIES_IFACE, reply_handler=got,
@@ -126,7 +83,7 @@ class Watcher(dbus.service.Object):
 
 
 def main():
-    parser = argparse.ArgumentParser(description="A fake StatusNotifierWatcher for tests and benchmarks.")
+    parser = argparse.ArgumentParser(description="A fake StatusNotifierWatcher for tests.")
     parser.add_argument("--state", help="file that receives the registered items as JSON after every change")
     options = parser.parse_args()
 

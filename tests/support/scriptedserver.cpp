@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QPointer>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -156,7 +155,6 @@ void ScriptedServer::onReadyRead(QTcpSocket *socket)
         request.body = buffer.mid(headerEnd + 4, length);
         buffer.remove(0, headerEnd + 4 + length);
         m_requests.append(request);
-        Q_EMIT requestReceived();
         answer(socket, request);
     }
 }

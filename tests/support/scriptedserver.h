@@ -81,9 +81,6 @@ public:
     /// Waits until at least `count` requests arrived; false on time-out.
     bool waitForRequests(qsizetype count, int timeoutMs = 5000);
 
-Q_SIGNALS:
-    void requestReceived();
-
 private:
     struct Route
     {
