@@ -75,22 +75,31 @@ bool writeAll(int fd, const QByteArray &bytes, const QDeadlineTimer &deadline)
     return true;
 }
 
-// Reads until the receipt arrived, the other end closed, or the time is up.
-QByteArray readReply(int fd, const QDeadlineTimer &deadline)
+// Waits for the next bytes: how many arrived, or 0 when the other end closed, failed or the time is up.
+ssize_t receiveSome(int fd, char *buffer, size_t size, const QDeadlineTimer &deadline)
 {
-    QByteArray reply;
-    while (reply.size() < Receipt.size()) {
+    for (;;) {
         pollfd p{fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, int(deadline.remainingTime()));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
-            break;
-        char buffer[64];
-        const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
+            return 0;
+        const ssize_t n = ::recv(fd, buffer, size, 0);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        return n > 0 ? n : 0;
+    }
+}
+
+// Reads until the receipt arrived, the other end closed, or the time is up.
+QByteArray readReply(int fd, const QDeadlineTimer &deadline)
+{
+    QByteArray reply;
+    char buffer[64];
+    while (reply.size() < Receipt.size()) {
+        const ssize_t n = receiveSome(fd, buffer, sizeof(buffer), deadline);
+        if (n == 0)
             break;
         reply.append(buffer, n);
     }
@@ -407,18 +416,10 @@ SingleInstance::ForwardResult SingleInstance::status(bool follow,
     ForwardResult result = ForwardResult::Failed;
     if (writeAll(fd, (follow ? FollowRequest : StatusRequest).toByteArray(), deadline)) {
         QByteArray pending;
+        char buffer[4096];
         for (;;) {
-            pollfd p{fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, int(deadline.remainingTime()));
-            if (ready < 0 && errno == EINTR)
-                continue;
-            if (ready <= 0)
-                break;
-            char buffer[4096];
-            const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0 || pending.size() + n > MaxMessage)
+            const ssize_t n = receiveSome(fd, buffer, sizeof(buffer), deadline);
+            if (n == 0 || pending.size() + n > MaxMessage)
                 break;
             pending.append(buffer, n);
             qsizetype end;
