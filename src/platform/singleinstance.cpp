@@ -92,6 +92,17 @@ ssize_t receiveSome(int fd, char *buffer, size_t size, const QDeadlineTimer &dea
     }
 }
 
+// The socket address of `path`; false when there is none or it does not fit.
+bool socketAddress(const QString &path, sockaddr_un &address)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    address.sun_family = AF_UNIX;
+    if (bytes.isEmpty() || size_t(bytes.size()) >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, bytes.constData(), size_t(bytes.size()));
+    return true;
+}
+
 // Reads until the receipt arrived, the other end closed, or the time is up.
 QByteArray readReply(int fd, const QDeadlineTimer &deadline)
 {
@@ -160,12 +171,9 @@ SingleInstance::Role SingleInstance::claim()
 
 SingleInstance::ForwardResult SingleInstance::forward(const QStringList &arguments, int timeoutMs) const
 {
-    const QByteArray path = QFile::encodeName(socketPath());
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.isEmpty() || size_t(path.size()) >= sizeof(address.sun_path))
+    if (!socketAddress(socketPath(), address))
         return ForwardResult::NoInstance;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
 
     QByteArray message = Header.toByteArray();
     for (const QString &argument : arguments) {
@@ -228,12 +236,10 @@ bool SingleInstance::listen()
 bool SingleInstance::openListener()
 {
     const QString path = socketPath();
-    const QByteArray native = QFile::encodeName(path);
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (native.isEmpty() || size_t(native.size()) >= sizeof(address.sun_path))
+    if (!socketAddress(path, address))
         return false;
-    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    const QByteArray native = QFile::encodeName(path);
 
     // The folder is ours alone (claim() made sure): anything at the socket's place is a leftover of
     // an instance that was killed, or something put there to keep the socket out.
@@ -392,12 +398,9 @@ SingleInstance::ForwardResult SingleInstance::status(bool follow,
                                                      const std::function<void(const QByteArray &)> &onLine,
                                                      int timeoutMs) const
 {
-    const QByteArray path = QFile::encodeName(socketPath());
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.isEmpty() || size_t(path.size()) >= sizeof(address.sun_path))
+    if (!socketAddress(socketPath(), address))
         return ForwardResult::NoInstance;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
 
     // A blocking socket: the instance accepts at once or is not there; nothing is retried.
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
