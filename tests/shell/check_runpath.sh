@@ -38,6 +38,6 @@ done < <(find "$build_dir" -path '*/CMakeFiles' -prune -o -type f -perm -u+x -pr
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
 # The launcher, the application and its panel module.
-while IFS= read -r -d '' program; do check "$program"; done < <(find "$work/prefix" -type f -perm -u+x -print0)
+while IFS= read -r -d '' program; do check "$program"; done < <(find "$work/prefix" -type f \( -perm -u+x -o -name '*.so' \) -print0)
 
 exit $failed
