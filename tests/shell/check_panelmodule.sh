@@ -34,23 +34,24 @@ quick_libraries() { grep -Eo 'libQt6(Quick|Qml)[A-Za-z]*\.so[.0-9]*|vesk-bar-pan
 
 start "$app"
 [ -z "$(quick_libraries)" ] || fail "the idle application maps $(quick_libraries | tr '\n' ' ')"
-"$app" --toggle || fail "--toggle exited $?"
+timeout 10 "$app" --toggle || fail "--toggle exited $?"
 for _ in $(seq 100); do quick_libraries | grep -q vesk-bar-panel && break; sleep 0.1; done
 quick_libraries | grep -q vesk-bar-panel || fail "the first toggle did not load the panel module"
 quick_libraries | grep -q libQt6Quick || fail "the panel module came without Qt Quick"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
+rm -f "$sock" # left behind by the ended instance; the next one makes its own
 
 # The same application in a folder without its module.
 mkdir "$work/bare"
 cp "$build_dir/libexec/vesk-bar/vesk-bar-app" "$work/bare/"
 start "$work/bare/vesk-bar-app"
-"$app" --toggle || fail "--toggle to the application without its module exited $?"
+timeout 10 "$app" --toggle || fail "--toggle to the application without its module exited $?"
 for _ in $(seq 50); do grep -q "panel cannot open" "$work/app.log" && break; sleep 0.1; done
 grep -q "vesk-bar: the panel cannot open: the panel module is missing (looked for $work/bare/vesk-bar-panel.so" \
     "$work/app.log" || fail "no clear message for the missing module"
-"$app" --toggle || fail "a second --toggle exited $?"
+timeout 10 "$app" --toggle || fail "a second --toggle exited $?"
 sleep 0.3
 kill -0 "$pid" 2>/dev/null || fail "the application without its module ended"
 [ "$(grep -c "panel cannot open" "$work/app.log")" = 1 ] || fail "the message was not given once"
