@@ -42,3 +42,8 @@ public:
 /// it could not be made.
 using CreatePanel = Panel *(*)(Store &store, Panel::Mode mode);
 inline constexpr char CreatePanelSymbol[] = "vesk_bar_create_panel";
+/// What the panel module exports under `PanelVersionSymbol`: the version it was built for. The
+/// application takes no panel from a module of another version (one updated under a running
+/// application), whose idea of the `Store` and the records may differ from its own.
+inline constexpr char PanelVersionSymbol[] = "vesk_bar_panel_version";
+inline constexpr char PanelVersion[] = "vesk-bar-panel " VESK_BAR_VERSION;

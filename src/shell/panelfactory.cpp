@@ -8,6 +8,9 @@
 
 #include <type_traits>
 
+extern "C" Q_DECL_EXPORT const char vesk_bar_panel_version[sizeof PanelVersion] =
+    "vesk-bar-panel " VESK_BAR_VERSION;
+
 extern "C" Q_DECL_EXPORT Panel *vesk_bar_create_panel(Store &store, Panel::Mode mode)
 {
     // The panel is a few flat rectangles and text: the software scene graph draws it without a

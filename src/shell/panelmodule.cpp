@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
 #include <dlfcn.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -40,9 +41,16 @@ std::unique_ptr<Panel> create(Store &store, Panel::Mode mode, QString *error)
         *error = u"the panel module did not load: %1"_s.arg(QString::fromLocal8Bit(::dlerror()));
         return nullptr;
     }
+    const auto *version = static_cast<const char *>(::dlsym(handle, PanelVersionSymbol));
+    if (!version || std::strcmp(version, PanelVersion) != 0) {
+        *error =
+            u"%1 is not the panel module of this Vesk Bar (%2); after an update, start Vesk Bar again"_s.arg(
+                path, QString::fromLatin1(PanelVersion));
+        return nullptr;
+    }
     const auto createPanel = reinterpret_cast<CreatePanel>(::dlsym(handle, CreatePanelSymbol));
     if (!createPanel) {
-        *error = u"%1 is not a panel module of this version"_s.arg(path);
+        *error = u"%1 has no panel"_s.arg(path);
         return nullptr;
     }
     std::unique_ptr<Panel> panel(createPanel(store, mode));
