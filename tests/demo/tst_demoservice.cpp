@@ -2,7 +2,6 @@
 #include "demo/opentimes.h"
 #include "demo/sentenceparser.h"
 
-#include <QJsonDocument>
 #include <QTest>
 #include <QTimeZone>
 
@@ -18,18 +17,14 @@ QDateTime at(int d, int h, int mi = 0)
     return QDateTime(QDate(2025, 3, d), QTime(h, mi), berlin);
 }
 
-/// The demo service at Tuesday 4 March 2025, 11:07 in Berlin.
-struct World
+// One request to the demo service, at Tuesday 4 March 2025, 11:07 in Berlin.
+DemoReply call(const char *method, const QString &path, const QString &query = {},
+               const QByteArray &auth = bearer)
 {
-    QDateTime now = at(4, 11, 7);
-    DemoService service{u"http://127.0.0.1:9"_s, [this] { return now; }, u"0.2.0"_s};
-
-    DemoReply call(const char *method, const QString &path, const QByteArray &body = {},
-                   const QString &query = {}, const QByteArray &auth = bearer)
-    {
-        return service.handle({method, path, QUrlQuery(query), auth, body});
-    }
-};
+    static DemoService service(
+        u"http://127.0.0.1:9"_s, [] { return at(4, 11, 7); }, u"0.2.0"_s);
+    return service.handle({method, path, QUrlQuery(query), auth, "{}"});
+}
 
 } // namespace
 
@@ -117,30 +112,25 @@ private Q_SLOTS:
 
     void everyApiPathNeedsTheToken()
     {
-        World w;
         for (const char *request : {"GET /api/today", "GET /api/app/people", "POST /api/app/quick-add",
                                     "POST /api/app/meetings/m-20250304-1/vesk"}) {
             const QList<QByteArray> parts = QByteArray(request).split(' ');
             for (const QByteArray &auth : {""_ba, "Bearer vesk_wrong"_ba, QByteArray(DemoService::kToken)})
-                QCOMPARE(w.call(parts[0].constData(), QString::fromLatin1(parts[1]), "{}", {}, auth).status,
-                         401);
+                QCOMPARE(call(parts[0].constData(), QString::fromLatin1(parts[1]), {}, auth).status, 401);
         }
-        // The release file and the pages need none.
-        const DemoReply version = w.call("GET", u"/download/version.json"_s, {}, {}, {});
-        QCOMPARE(QJsonDocument::fromJson(version.body)[u"version"_s].toString(), u"0.2.0"_s);
-        QVERIFY(w.call("GET", u"/settings"_s, {}, {}, {}).body.contains(DemoService::kToken));
+        QCOMPARE(call("GET", u"/api/today"_s).status, 200);
+        QCOMPARE(call("GET", u"/download/version.json"_s, {}, {}).status, 200); // needs none
     }
 
     // The sign-in page links back with the state it was given, and only a plain one.
     void signInPageCarriesTheState()
     {
-        World w;
-        const DemoReply page = w.call("GET", u"/mac/connect"_s, {}, u"state=0A1B2C"_s, {});
+        const DemoReply page = call("GET", u"/mac/connect"_s, u"state=0A1B2C"_s, {});
         QCOMPARE(page.status, 200);
         const QByteArray link = QByteArray("href=\"vesk://connect?token=") + DemoService::kToken;
         QVERIFY(page.body.contains(QByteArray(link + "&amp;state=0A1B2C\"")));
         // A state that could break out of the link gets no link at all.
-        const DemoReply bad = w.call("GET", u"/mac/connect"_s, {}, u"state=%22%3E%3Cscript%3E"_s, {});
+        const DemoReply bad = call("GET", u"/mac/connect"_s, u"state=%22%3E%3Cscript%3E"_s, {});
         QCOMPARE(bad.status, 400);
         QVERIFY(!bad.body.contains("vesk://") && !bad.body.contains("<script>"));
     }

@@ -21,11 +21,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    tail -n 30 "$work/requests.log" "$work/sni.json" "$work/app.log" >&2 || true
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; tail -n 30 "$work/requests.log" "$work/sni.json" "$work/app.log" >&2; exit 1; }
 # wait_for SECONDS COMMAND...: polls the command every 0.1 s.
 wait_for() {
     local deadline=$((SECONDS + $1)); shift
@@ -49,8 +45,7 @@ export DBUS_SESSION_BUS_ADDRESS=$bus_address
 pids+=($!)
 "$service" --port 0 --log "$work/requests.log" >"$work/service.out" &
 pids+=($!)
-wait_for 10 test -f "$work/sni.json" || fail "the fake watcher did not start"
-wait_for 10 test -s "$work/service.out" || fail "the demo service did not start"
+wait_for 10 test -f "$work/sni.json" -a -s "$work/service.out" || fail "the watcher or the service did not start"
 base=$(head -n 1 "$work/service.out")
 token=$("$service" --token)
 export VESK_BASE_URL=$base VESK_WEB_URL=$base
@@ -122,8 +117,7 @@ py "$here/drive_panel.py" wait "Coffee with Nils" || fail "the new meeting is no
 echo "ok: quick add created a meeting that shows in the panel"
 
 # 4. Browser sign-in from a signed-out start; the token counts only with the state the app stored.
-kill "$app_pid"
-wait "$app_pid" 2>/dev/null || true
+kill "$app_pid" && wait "$app_pid" 2>/dev/null || true
 rm -f "$XDG_DATA_HOME/Vesk/token"
 : >"$work/requests.log"
 wait_for 10 sh -c '! grep -q "\"service\"" "$0"' "$work/sni.json" || fail "the first item stayed registered"

