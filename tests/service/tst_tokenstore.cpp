@@ -52,6 +52,7 @@ private Q_SLOTS:
         // A control character inside the token would end up inside the request header.
         QTest::newRow("CR LF inside") << "vesk_a\r\nX-Injected: 1"_ba << QString();
         QTest::newRow("NUL inside") << QByteArray("vesk_a\0b", 8) << QString();
+        QTest::newRow("DEL inside") << "vesk_a\x7f"_ba << QString();
         QTest::newRow("just under the size limit") << longest << QString::fromLatin1(longest);
         QTest::newRow("over the size limit") << longest + "a" << QString();
     }
