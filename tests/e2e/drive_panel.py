@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""Drives Vesk Bar's panel through the accessibility bus: `drive_panel.py press|focus|wait NAME` presses
-the button, focuses the control, or waits for a control (shown or scrolled out of view) with this
-accessible name. Exits 1 when none appears within 15 seconds."""
+"""Drives Vesk Bar's panel through the accessibility bus: `drive_panel.py press|focus|wait NAME` presses, focuses
+or waits for (shown or scrolled out of view) the control of this accessible name; fails after 15 seconds."""
 import sys
 import time
 

@@ -221,7 +221,7 @@ private Q_SLOTS:
         m_server->reset();
         m_server->on("GET", "/api/today")
             .header("Content-Encoding", "gzip")
-            .reply(200, gzip(paddedFeed(2 * QnamHttp::kMaxBodyBytes)));
+            .reply(200, gzip(paddedFeed(QnamHttp::kMaxBodyBytes + (1 << 20))));
         QCOMPARE(feed(), Outcome::Unreachable);
         m_server->reset();
         m_server->on("GET", "/api/today").reply(200, paddedFeed(QnamHttp::kMaxBodyBytes - 64));
