@@ -1,16 +1,10 @@
 #pragma once
 
 #include "model/feed.h"
-#include "platform/qnamhttp.h"
-#include "service/tokenstore.h"
-#include "state/store.h"
 #include "support/storeworld.h"
 
-#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QTest>
-
-#include <memory>
 
 /// A meeting starting at `start` (local time) and lasting `minutes`.
 inline Meeting meetingAt(const QString &id, const QDateTime &start, int minutes = 30,
@@ -40,16 +34,23 @@ inline QStringList idsOf(const QList<Meeting> &meetings)
     return ids;
 }
 
-/// The Store world with a fixed local morning and helpers for the feed and release routes.
+inline QByteArray jsonBytes(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+inline QJsonObject jsonOf(const QByteArray &bytes)
+{
+    return QJsonDocument::fromJson(bytes).object();
+}
+
+/// The Store world at a fixed local morning (the zone is set per test executable), with helpers
+/// for the feed and release routes.
 struct StoreHarness : StoreWorld
 {
-    StoreHarness()
-    {
-        // A fixed local morning; the zone is set per test executable.
-        clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0));
-    }
+    StoreHarness() { clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0)); }
 
-    void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(tokens.save(token)); }
+    void saveToken() { QVERIFY(tokens.save(QStringLiteral("vesk_test"))); }
 
     Store &start() { return makeStore(clipboard); }
 
@@ -58,22 +59,12 @@ struct StoreHarness : StoreWorld
     {
         saveToken();
         onFeed().reply(200, feedBody(feed));
-        Store &store = start();
+        start();
         [&] {
-            QTRY_VERIFY(store.lastUpdated().isValid());
+            QTRY_VERIFY(store->lastUpdated().isValid());
             QTRY_COMPARE(versionRequests(), 1);
         }();
-        return store;
-    }
-
-    /// A Store whose timer ticks every `interval` instead of every minute; the start-up load and
-    /// check have finished and any early tick has settled when it returns.
-    Store &startTicking(std::chrono::milliseconds interval, const QList<Meeting> &feed = {})
-    {
-        options.tickInterval = interval;
-        Store &store = startLoaded(feed);
-        QTest::qWait(int(interval.count()) * 3);
-        return store;
+        return *store;
     }
 
     /// Runs the tasks queued so far and waits for a release-file request started after them, so a
@@ -97,7 +88,14 @@ struct StoreHarness : StoreWorld
     {
         return server.requestsTo(QByteArrayLiteral("/download/version.json")).size();
     }
-
+    /// The bodies of the requests to `path`, as JSON objects.
+    QList<QJsonObject> bodiesTo(const QByteArray &path) const
+    {
+        QList<QJsonObject> bodies;
+        for (const RecordedRequest &request : server.requestsTo(path))
+            bodies.append(jsonOf(request.body));
+        return bodies;
+    }
     ScriptedServer::Answer &onFeed()
     {
         return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/api/today"));
