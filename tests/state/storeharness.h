@@ -88,6 +88,13 @@ struct StoreHarness : StoreWorld
     {
         return server.requestsTo(QByteArrayLiteral("/download/version.json")).size();
     }
+    QList<QByteArray> queriesTo(const QByteArray &path) const
+    {
+        QList<QByteArray> queries;
+        for (const RecordedRequest &request : server.requestsTo(path))
+            queries.append(request.rawQuery);
+        return queries;
+    }
     /// The bodies of the requests to `path`, as JSON objects.
     QList<QJsonObject> bodiesTo(const QByteArray &path) const
     {

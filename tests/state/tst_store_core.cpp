@@ -12,14 +12,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QList<QByteArray> feedQueries(const StoreHarness &h)
-{
-    QList<QByteArray> queries;
-    for (const RecordedRequest &request : h.server.requestsTo("/api/today"))
-        queries.append(request.rawQuery);
-    return queries;
-}
-
 QDateTime march(int day, QTime time = QTime(0, 0))
 {
     return QDateTime(QDate(2025, 3, day), time);
@@ -46,7 +38,7 @@ private Q_SLOTS:
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});
         QCOMPARE(store.lastUpdated(), created);
         QTRY_COMPARE(h.versionRequests(), 1);
-        QCOMPARE(feedQueries(h), QList<QByteArray>{QByteArray()});
+        QCOMPARE(h.queriesTo("/api/today"), QList<QByteArray>{QByteArray()});
         const QTimer *timer = store.findChild<QTimer *>();
         QVERIFY(timer && timer->isActive());
         QCOMPARE(timer->interval(), 60000);
@@ -137,7 +129,7 @@ private Q_SLOTS:
         QVERIFY(store.isToday());
         QVERIFY(store.dayMeetings().isEmpty());
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"fresh"_s});
-        QCOMPARE(feedQueries(h),
+        QCOMPARE(h.queriesTo("/api/today"),
                  (QList<QByteArray>{{}, "date=2025-03-30", "date=2025-03-29", "date=2025-03-28", {}}));
     }
 
@@ -165,7 +157,7 @@ private Q_SLOTS:
         log.clear();
         QTRY_COMPARE(h.feedRequests(), 3);
         QCOMPARE(store.day(), march(3));
-        QCOMPARE(feedQueries(h),
+        QCOMPARE(h.queriesTo("/api/today"),
                  (QList<QByteArray>{"date=2025-03-03", "date=2025-03-02", "date=2025-03-03"}));
         QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"last"_s});
         QTest::qWait(1200); // the first load's reply has come too
@@ -186,7 +178,7 @@ private Q_SLOTS:
         QTRY_COMPARE(h.feedRequests(), 1);
         store.refresh(); // today fails at once, then the shown day is asked again and fails too
         QTRY_COMPARE(h.feedRequests(), 3);
-        QCOMPARE(feedQueries(h), (QList<QByteArray>{"date=2025-03-03", {}, "date=2025-03-03"}));
+        QCOMPARE(h.queriesTo("/api/today"), (QList<QByteArray>{"date=2025-03-03", {}, "date=2025-03-03"}));
         QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"y"_s});
         QTRY_VERIFY(!store.loadingDay());
         QCOMPARE(store.error(), u"Token rejected. Create a new one in Vesk \u2192 Connections."_s);
@@ -244,34 +236,6 @@ private Q_SLOTS:
         h.advanceToNextTick(3600 * 13 + 1800 - 60); // 23:29
         QCOMPARE(store.menuTitle(), u"in 1m"_s);
         QCOMPARE(title.size(), 1);
-    }
-
-    // A reload moves the feed and the clock together: each derived value is announced once when
-    // it changed, and not at all when it came out the same.
-    void derivedValuesAnnouncedOncePerChange()
-    {
-        StoreHarness h;
-        QList<Meeting> feed{meetingAt(u"a"_s, h.clock.current.addSecs(1230)),
-                            meetingAt(u"b"_s, march(5, QTime(9, 0)))};
-        Store &store = h.startLoaded(feed);
-        QSignalSpy today(&store, &Store::todayChanged), tomorrow(&store, &Store::tomorrowMorningChanged),
-            next(&store, &Store::nextChanged), title(&store, &Store::menuTitleChanged);
-        const auto reloadCounts = [&](qint64 seconds) {
-            h.onFeed().reply(200, feedBody(feed));
-            h.clock.advance(seconds);
-            store.refresh();
-            [&] { QTRY_COMPARE(store.lastUpdated(), h.clock.current); }();
-            QList<qsizetype> counts;
-            for (QSignalSpy *spy : {&today, &tomorrow, &next, &title}) {
-                counts.append(spy->size());
-                spy->clear();
-            }
-            return counts;
-        };
-        QCOMPARE(reloadCounts(5), (QList<qsizetype>{0, 0, 0, 0}));
-        feed[0].startsAt = feed[0].startsAt.addSecs(600); // the next one moves as a minute goes by
-        QCOMPARE(reloadCounts(60), (QList<qsizetype>{1, 0, 1, 1}));
-        QCOMPARE(store.menuTitle(), u"in 29m"_s);
     }
 };
 
