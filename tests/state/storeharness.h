@@ -34,24 +34,17 @@ inline QStringList idsOf(const QList<Meeting> &meetings)
     return ids;
 }
 
-inline QByteArray jsonBytes(const QJsonObject &object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
 inline QJsonObject jsonOf(const QByteArray &bytes)
 {
     return QJsonDocument::fromJson(bytes).object();
 }
 
-/// The Store world at a fixed local morning (the zone is set per test executable), with helpers
-/// for the feed and release routes.
+/// The Store world at a fixed local morning (the zone is set per test executable).
 struct StoreHarness : StoreWorld
 {
     StoreHarness() { clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0)); }
 
     void saveToken() { QVERIFY(tokens.save(QStringLiteral("vesk_test"))); }
-
     Store &start() { return makeStore(clipboard); }
 
     /// Starts with a token and the given feed, and waits for the start-up load and check.
@@ -67,8 +60,8 @@ struct StoreHarness : StoreWorld
         return *store;
     }
 
-    /// Runs the tasks queued so far and waits for a release-file request started after them, so a
-    /// request they would have sent has been sent.
+    /// Runs the tasks queued so far (after the start-up check was sent) and waits for a
+    /// release-file request started after them, so a request they would have sent has been sent.
     void settle()
     {
         const qsizetype before = versionRequests();
@@ -83,11 +76,9 @@ struct StoreHarness : StoreWorld
         [&] { QTRY_COMPARE(store->now(), clock.current); }();
     }
 
-    qsizetype feedRequests() const { return server.requestsTo(QByteArrayLiteral("/api/today")).size(); }
-    qsizetype versionRequests() const
-    {
-        return server.requestsTo(QByteArrayLiteral("/download/version.json")).size();
-    }
+    ScriptedServer::Answer &onFeed() { return server.on("GET", "/api/today"); }
+    qsizetype feedRequests() const { return server.requestsTo("/api/today").size(); }
+    qsizetype versionRequests() const { return server.requestsTo("/download/version.json").size(); }
     QList<QByteArray> queriesTo(const QByteArray &path) const
     {
         QList<QByteArray> queries;
@@ -95,20 +86,11 @@ struct StoreHarness : StoreWorld
             queries.append(request.rawQuery);
         return queries;
     }
-    /// The bodies of the requests to `path`, as JSON objects.
     QList<QJsonObject> bodiesTo(const QByteArray &path) const
     {
         QList<QJsonObject> bodies;
         for (const RecordedRequest &request : server.requestsTo(path))
             bodies.append(jsonOf(request.body));
         return bodies;
-    }
-    ScriptedServer::Answer &onFeed()
-    {
-        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/api/today"));
-    }
-    ScriptedServer::Answer &onVersion()
-    {
-        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/download/version.json"));
     }
 };

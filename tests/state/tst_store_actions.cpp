@@ -1,6 +1,5 @@
 #include "state/storeharness.h"
 
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QSignalSpy>
 
@@ -43,7 +42,7 @@ void answer(StoreHarness &h, const QByteArray &path, const QByteArray &reply,
 Store &startWithDraft(StoreHarness &h, const QJsonObject &draft = jsonOf(fixture(u"qa_draft.json"_s)))
 {
     h.saveToken();
-    answer(h, kDraftPath, jsonBytes(draft));
+    answer(h, kDraftPath, QJsonDocument(draft).toJson());
     Store &store = h.start();
     store.setQaText(u"  Coffee with Nils tomorrow at 3 \n"_s);
     store.quickDraft();
@@ -83,13 +82,10 @@ private Q_SLOTS:
         h.server.on("POST", kMarkPath).after(100ms).reply(status, reply);
         Store &store = h.start();
         QTRY_VERIFY(store.lastUpdated().isValid());
-        QSignalSpy busy(&store, &Store::busyChanged);
         store.mark(meetingAt(u"m1"_s, {}), u"vesk"_s);
-        QVERIFY(store.busy().isEmpty()); // queued, not run inside the caller
         QTRY_COMPARE(store.busy(), QStringList{u"m1"_s});
         QTRY_COMPARE(h.feedRequests(), heard ? 2 : 1);
         QTRY_VERIFY(store.busy().isEmpty());
-        QCOMPARE(busy.size(), 2);
         QCOMPARE(store.meetings().at(0).status, heard ? u"vesk"_s : u"confirmed"_s);
         QCOMPARE(store.actionErrorFor(u"m1"_s).value_or(QString()), error);
         QCOMPARE(h.server.requestsTo(kMarkPath).at(0).body, "{}"_ba);
@@ -137,31 +133,6 @@ private Q_SLOTS:
         QCOMPARE((QStringList{composed.subject, composed.body, composed.note}), draft);
     }
 
-    // A second flash goes with the first one's clearing (scaled down from 2.5 s).
-    void aSecondFlashGoesWithTheFirstOnesClearing()
-    {
-        StoreHarness h;
-        h.options.flashDuration = 1000ms;
-        answer(h, kAvailPath, fixture(u"avail_reply.json"_s));
-        answer(h, kCreatePath, R"({"ok":true})", 400ms);
-        Store &store = startWithDraft(h);
-        QElapsedTimer clock;
-        QList<std::pair<QString, qint64>> changes;
-        connect(&store, &Store::flashChanged, this, [&] {
-            changes.append({store.flash(), clock.elapsed()});
-        });
-        clock.start();
-        store.copyAvailability(QString(), QString(), 30);
-        store.quickCreate();
-        QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 3, 5000);
-        QCOMPARE((QStringList{changes[0].first, changes[1].first, changes[2].first}),
-                 (QStringList{u"copied \u2713"_s, u"added \u2713"_s, QString()}));
-        const qint64 firstShown = changes[2].second - changes[0].second;
-        const qint64 secondShown = changes[2].second - changes[1].second;
-        QVERIFY2(firstShown >= 900 && secondShown < 900,
-                 qPrintable(u"%1 %2"_s.arg(firstShown).arg(secondShown)));
-    }
-
     void copyRequest_data()
     {
         QTest::addColumn<QString>("forQuery");
@@ -175,7 +146,6 @@ private Q_SLOTS:
         QTest::newRow("typed address, blanks and tabs around")
             << u" \tnils@acme.example "_s << PersonHit()
             << R"({"durationMin":45,"email":"nils@acme.example"})"_ba;
-        QTest::newRow("a name typed") << u"Nils"_s << PersonHit() << R"({"durationMin":45})"_ba;
         QTest::newRow("blank inside")
             << u"ada lovelace@acme.example"_s << PersonHit() << R"({"durationMin":45})"_ba;
         QTest::newRow("line break at the end")
@@ -204,23 +174,25 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply"); // empty: the connection drops
         QTest::addColumn<QString>("error");
         QJsonObject plain = jsonOf(fixture(u"avail_reply.json"_s));
-        QTest::newRow("text and html") << jsonBytes(plain) << QString();
+        QTest::newRow("text and html") << QJsonDocument(plain).toJson() << QString();
         plain.remove(u"html"_s);
-        QTest::newRow("text only") << jsonBytes(plain) << QString();
+        QTest::newRow("text only") << QJsonDocument(plain).toJson() << QString();
         QTest::newRow("html without text") << R"({"html":"<p>x</p>"})"_ba << u"No times came back."_s;
         QTest::newRow("error text") << R"({"error":"Not connected.","text":"x"})"_ba << u"Not connected."_s;
         QTest::newRow("empty error text, no times") << R"({"error":""})"_ba << u"No times came back."_s;
         QTest::newRow("dropped connection") << QByteArray() << kUnreachable;
     }
 
-    // A copy fills the clipboard and the preview, flashes and plays a sound; a failure does none
-    // of it. An earlier error goes when the next copy starts.
+    // A copy fills the clipboard and the preview, plays a sound and shows a confirmation in place of
+    // the tray title for a while; a failure does none of it. An earlier error goes when the next
+    // copy starts.
     void copyOutcome()
     {
         QFETCH(QByteArray, reply);
         QFETCH(QString, error);
         StoreHarness h;
         h.saveToken();
+        h.options.flashDuration = 500ms;
         answer(h, kAvailPath, R"({"error":"Busy"})");
         answer(h, kAvailPath, reply, 150ms);
         Store &store = h.start();
@@ -235,22 +207,25 @@ private Q_SLOTS:
         const QJsonObject sent = jsonOf(reply);
         const bool copied = error.isEmpty();
         QCOMPARE(store.availPreview(), copied ? sent.value(u"text"_s).toString() : u"older block"_s);
-        QCOMPARE(store.flash(), copied ? u"copied \u2713"_s : QString());
+        QCOMPARE(store.menuTitle(), copied ? u"copied \u2713"_s : QString());
         QCOMPARE(h.sounds.played, copied ? QList{Sounds::Sound::Copied} : QList<Sounds::Sound>());
         QCOMPARE(h.clipboard.writes.size(), copied ? 1 : 0);
         if (copied) {
             QCOMPARE(h.clipboard.writes[0].text, sent.value(u"text"_s).toString());
             QCOMPARE(h.clipboard.writes[0].html, sent.value(u"html"_s).toString());
             QCOMPARE(h.clipboard.writes[0].html.isNull(), !sent.contains(u"html"_s)); // no HTML part at all
+            QTRY_COMPARE(store.flash(), QString());
         }
     }
 
-    // A new text drops the preview and is searched for (the empty text too), as do a new length and
-    // a chosen hit; clearing the choice empties the field without searching.
+    // A new text drops the preview and is searched for (the empty text too), and only the newest
+    // search applies its reply; a new length and a chosen hit drop the preview too, and clearing the
+    // choice empties the field without searching.
     void personAndLengthRules()
     {
         StoreHarness h;
         h.saveToken();
+        h.server.on("GET", kPeoplePath).after(300ms).reply(200, people(u"late@acme.example"_s));
         h.server.on("GET", kPeoplePath).reply(200, people(u"ada@acme.example"_s));
         Store &store = h.start();
         const auto previewDropsOn = [&](auto &&change) {
@@ -258,9 +233,11 @@ private Q_SLOTS:
             change();
             return store.availPreview().isEmpty();
         };
-        QVERIFY(previewDropsOn([&] { store.setForQuery(u"ad"_s); }));
-        QTRY_COMPARE(store.people().size(), 1);
+        QVERIFY(previewDropsOn([&] { store.setForQuery(u"ad"_s); })); // answered late
         QVERIFY(previewDropsOn([&] { store.setForQuery(QString()); }));
+        QTRY_COMPARE(store.people().value(0).email, u"ada@acme.example"_s);
+        QTest::qWait(400);
+        QCOMPARE(store.people().value(0).email, u"ada@acme.example"_s);
         QVERIFY(previewDropsOn([&] { store.setForDuration(45); }));
         QVERIFY(previewDropsOn([&] { store.chooseForWho(store.people().at(0)); }));
         store.setForQuery(u"nils"_s); // the field is hidden while someone is chosen: no search
@@ -271,54 +248,6 @@ private Q_SLOTS:
         QTRY_COMPARE(h.queriesTo(kPeoplePath), (QList<QByteArray>{"q=ad", "q=", "q=marker"}));
     }
 
-    // Only the newest search applies its reply; one that fails keeps the hits.
-    void searchReplies()
-    {
-        StoreHarness h;
-        h.saveToken();
-        h.options.requestTimeouts.people = 600ms;
-        h.server.on("GET", kPeoplePath).after(300ms).reply(200, people(u"late@acme.example"_s));
-        h.server.on("GET", kPeoplePath).reply(200, people(u"ada@acme.example"_s));
-        h.server.on("GET", kPeoplePath).never();
-        Store &store = h.start();
-        QSignalSpy changed(&store, &Store::peopleChanged);
-        store.searchPeople(u"A"_s);  // answered late
-        store.searchPeople(u"Ad"_s); // answered at once
-        QTRY_COMPARE(store.people().value(0).email, u"ada@acme.example"_s);
-        store.searchPeople(u"Ada"_s); // never answered
-        QTest::qWait(800);            // past the late reply and the time-out
-        QCOMPARE(store.people().value(0).email, u"ada@acme.example"_s);
-        QCOMPARE(changed.size(), 1);
-    }
-
-    // A blank sentence sends nothing and keeps the last word; a new sentence clears the previous
-    // error when its request starts. It goes out trimmed; the field keeps it as typed.
-    void draftRounds()
-    {
-        StoreHarness h;
-        h.saveToken();
-        answer(h, kDraftPath, R"({"error":"Say when."})");
-        answer(h, kDraftPath, fixture(u"qa_draft.json"_s), 200ms);
-        Store &store = h.start();
-        store.setQaText(u"Coffee"_s);
-        store.quickDraft();
-        QTRY_COMPARE(store.qaError(), u"Say when."_s);
-        QSignalSpy busy(&store, &Store::qaBusyChanged);
-        store.setQaText(u"  \n\t \r\n "_s);
-        store.quickDraft();
-        h.settle();
-        QCOMPARE(busy.size(), 0);
-        QCOMPARE(store.qaError(), u"Say when."_s);
-        store.setQaText(u" Coffee at 3\n"_s);
-        store.quickDraft();
-        QTRY_VERIFY(store.qaBusy());
-        QCOMPARE(store.qaError(), QString());
-        QTRY_VERIFY(store.hasQaDraft());
-        QCOMPARE(store.qaError(), QString());
-        QCOMPARE(h.bodiesTo(kDraftPath).last(), QJsonObject({{u"text"_s, u"Coffee at 3"_s}}));
-        QCOMPARE(store.qaText(), u" Coffee at 3\n"_s);
-    }
-
     void draftReplies_data()
     {
         QTest::addColumn<QByteArray>("reply"); // empty: the connection drops
@@ -326,16 +255,17 @@ private Q_SLOTS:
         QJsonObject errorAndDraft = jsonOf(fixture(u"qa_draft.json"_s));
         errorAndDraft.insert(u"error"_s, u"Calendar not connected."_s);
         QTest::newRow("error text and a full draft")
-            << jsonBytes(errorAndDraft) << u"Calendar not connected."_s;
+            << QJsonDocument(errorAndDraft).toJson() << u"Calendar not connected."_s;
         errorAndDraft.insert(u"error"_s, 17);
-        QTest::newRow("numeric error and a draft") << jsonBytes(errorAndDraft) << QString();
+        QTest::newRow("numeric error and a draft") << QJsonDocument(errorAndDraft).toJson() << QString();
         QTest::newRow("not JSON") << "<html/>"_ba << kUnreadable;
         QTest::newRow("empty error text") << R"({"error":""})"_ba << kUnreadable;
         QTest::newRow("dropped connection") << QByteArray() << kUnreachable;
     }
 
-    // The next sentence's request clears the shown draft when it starts; a draft comes back only
-    // without an error text.
+    // The sentence goes out trimmed and the field keeps it as typed. The next request clears the
+    // shown draft, and the last error, when it starts; a draft comes back only without an error
+    // text. A blank sentence sends nothing and keeps the last word.
     void draftReplies()
     {
         QFETCH(QByteArray, reply);
@@ -350,6 +280,18 @@ private Q_SLOTS:
         QTRY_COMPARE(busy.size(), 2);
         QCOMPARE(store.qaError(), error);
         QCOMPARE(store.hasQaDraft(), error.isEmpty());
+        QCOMPARE(h.bodiesTo(kDraftPath).value(0),
+                 QJsonObject({{u"text"_s, u"Coffee with Nils tomorrow at 3"_s}}));
+        QCOMPARE(store.qaText(), u"  Coffee with Nils tomorrow at 3 \n"_s);
+        store.setQaText(u"  \n\t \r\n "_s);
+        store.quickDraft();
+        h.settle();
+        QCOMPARE(busy.size(), 2);
+        QCOMPARE(store.qaError(), error);
+        store.setQaText(u"Coffee at 3"_s);
+        store.quickDraft();
+        QTRY_COMPARE(busy.size(), 3);
+        QCOMPARE(store.qaError(), QString());
     }
 
     void create_data()

@@ -17,19 +17,13 @@ private Q_SLOTS:
         h.onFeed().reply(200, feedBody({meetingAt(u"a"_s, h.clock.current.addSecs(600))}));
         Store &store = h.start();
         QTRY_COMPARE(h.versionRequests(), 1);
-        QSignalSpy tokenSpy(&store, &Store::hasTokenChanged);
-
         store.setToken(u"\t vesk_abc123 \r\n"_s);
         QVERIFY(store.hasToken());
-        QCOMPARE(tokenSpy.count(), 1);
         QFile file(h.xdg.tokenPath());
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("vesk_abc123"));
-        QCOMPARE(h.feedRequests(), 0); // the load is started, not run inside the call
+        QCOMPARE(file.readAll(), "vesk_abc123");
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});
-        QCOMPARE(h.server.requestsTo("/api/today").constFirst().header("Authorization"),
-                 QByteArray("Bearer vesk_abc123"));
-
+        QCOMPARE(h.server.requestsTo("/api/today").value(0).header("Authorization"), "Bearer vesk_abc123");
         // Blanks remove the token; a line break inside would split the request header, so such a
         // token is not stored either. Refreshing then sends nothing and says nothing.
         for (const QString &pasted : {u" \n\t "_s, u"vesk_abc\r\nX-Injected: 1"_s}) {
@@ -51,16 +45,13 @@ private Q_SLOTS:
         const QStringList opened = {u"https://meet.example/abc?pwd=1"_s, u"mailto:r@x.io?subject=Hi"_s,
                                     u"http://127.0.0.1:8080/settings"_s, u"http://localhost/download"_s,
                                     u"http://[::1]:9000/"_s};
-        const QStringList refused = {u"file:///etc/passwd"_s,      u"smb://host/share"_s,
-                                     u"http://meet.example/abc"_s, u"http://127.0.0.1.evil.example/"_s,
-                                     u"javascript:alert(1)"_s,     u"vesk://connect?token=vesk_x"_s,
-                                     u"https:///etc/passwd"_s,     u"/etc/passwd"_s};
-        for (const QString &url : opened + refused)
+        for (const QString &url :
+             opened + QStringList{u"file:///etc/passwd"_s, u"smb://host/share"_s,
+                                  u"http://meet.example/abc"_s, u"http://127.0.0.1.evil.example/"_s,
+                                  u"javascript:alert(1)"_s, u"vesk://connect?token=vesk_x"_s,
+                                  u"https:///etc/passwd"_s, u"/etc/passwd"_s})
             store.openUrl(QUrl(url));
-        QStringList seen;
-        for (const QUrl &url : std::as_const(h.urlOpener.opened))
-            seen.append(url.toString());
-        QCOMPARE(seen, opened);
+        QCOMPARE(h.urlOpener.opened, QList<QUrl>(opened.cbegin(), opened.cend()));
     }
 
     // Signing out forgets the token and today's meetings, not a sign-in under way; each browser
@@ -137,7 +128,7 @@ private Q_SLOTS:
         h.options.ownVersion = u"1.9"_s;
         for (const char *offered : {R"({"version":"1.10"})", "", R"({"version":"1.100000000000000000001"})",
                                     R"({"version":"1.09"})"})
-            h.onVersion().reply(*offered ? 200 : 404, offered);
+            h.server.on("GET", "/download/version.json").reply(*offered ? 200 : 404, offered);
         Store &store = h.start();
         QSignalSpy changed(&store, &Store::updateVersionChanged);
         QTRY_COMPARE(store.updateVersion(), u"1.10"_s);

@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QTimer>
 
 #include <ctime>
@@ -29,16 +28,12 @@ private Q_SLOTS:
         StoreHarness h;
         h.saveToken();
         h.onFeed().reply(200, feedBody({meetingAt(u"a"_s, h.clock.current.addSecs(1800))}));
-        const QDateTime created = h.clock.current;
         Store &store = h.start();
         // Initial values are there before the first turn of the event loop; nothing is sent yet.
         QCOMPARE(store.day(), march(4));
         QCOMPARE(h.server.requests().size(), 0);
-
         QTRY_COMPARE(idsOf(store.meetings()), QStringList{u"a"_s});
-        QCOMPARE(store.lastUpdated(), created);
         QTRY_COMPARE(h.versionRequests(), 1);
-        QCOMPARE(h.queriesTo("/api/today"), QList<QByteArray>{QByteArray()});
         const QTimer *timer = store.findChild<QTimer *>();
         QVERIFY(timer && timer->isActive());
         QCOMPARE(timer->interval(), 60000);
@@ -54,12 +49,10 @@ private Q_SLOTS:
         h.advanceToNextTick(60);
         QCOMPARE(h.feedRequests(), 0);
         QVERIFY(store.error().isEmpty());
-
         // Once a token is there the next tick loads; a failing load keeps the ticks retrying.
         h.saveToken();
         QTRY_COMPARE(store.error(), u"Couldn't reach Vesk."_s);
         QTRY_VERIFY(h.feedRequests() >= 2);
-        QVERIFY(!store.lastUpdated().isValid());
     }
 
     void tickRules_data()
@@ -80,18 +73,14 @@ private Q_SLOTS:
         QFETCH(bool, checks);
         StoreHarness h;
         h.options.tickInterval = 100ms;
-        Store &store = h.startLoaded();
+        h.startLoaded();
         QTest::qWait(300); // an early tick settles
-        QCOMPARE(h.feedRequests(), 1);
-        QCOMPARE(h.versionRequests(), 1);
-
         h.advanceToNextTick(seconds);
         QTRY_COMPARE(h.feedRequests(), reloads ? 2 : 1);
         QTRY_COMPARE(h.versionRequests(), checks ? 2 : 1);
         QTest::qWait(300); // later ticks add nothing
         QCOMPARE(h.feedRequests(), reloads ? 2 : 1);
         QCOMPARE(h.versionRequests(), checks ? 2 : 1);
-        QCOMPARE(store.now(), h.clock.current);
     }
 
     // Days move by calendar day, here across Sunday 30 March 2025, which had 23 hours.
@@ -101,26 +90,16 @@ private Q_SLOTS:
         h.clock.current = march(31, QTime(10, 0));
         Store &store = h.startLoaded({meetingAt(u"t"_s, h.clock.current.addSecs(600))});
         h.onFeed().after(300ms).reply(200, feedBody({meetingAt(u"sun"_s, h.clock.current.addDays(-1))}));
-
         store.shiftDay(-1);
         QCOMPARE(store.day(), march(30));
-        QVERIFY(!store.isToday());
-        QTRY_VERIFY(store.loadingDay());
         QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"sun"_s});
-        QVERIFY(!store.loadingDay());
         QCOMPARE(idsOf(store.meetings()), QStringList{u"t"_s}); // the service's day is kept
         store.shiftDay(-1);
         QCOMPARE(store.day(), march(29));
-        QVERIFY(store.dayMeetings().isEmpty());
         QTRY_COMPARE(h.feedRequests(), 3);
-
-        // Back on today nothing is loaded: the panel shows today from the service's day.
-        store.shiftDay(2);
+        store.shiftDay(2); // today: nothing to load, the panel shows the service's day
         QCOMPARE(store.day(), march(31));
-        QVERIFY(store.isToday());
         h.settle();
-        QVERIFY(!store.loadingDay());
-
         // Today from days back: the shown day empties at once and today's feed reloads.
         h.onFeed().reply(200, feedBody({meetingAt(u"fresh"_s, h.clock.current.addSecs(900))}));
         store.shiftDay(-3);
@@ -148,7 +127,6 @@ private Q_SLOTS:
                 [&] { log.append(idsOf(store.dayMeetings()).join(u',')); });
         connect(&store, &Store::loadingDayChanged, this,
                 [&] { log.append(store.loadingDay() ? u"loading"_s : u"done"_s); });
-
         store.shiftDay(-1);
         QTRY_COMPARE(h.feedRequests(), 1);
         store.shiftDay(-1);
@@ -156,7 +134,6 @@ private Q_SLOTS:
         store.shiftDay(1);
         log.clear();
         QTRY_COMPARE(h.feedRequests(), 3);
-        QCOMPARE(store.day(), march(3));
         QCOMPARE(h.queriesTo("/api/today"),
                  (QList<QByteArray>{"date=2025-03-03", "date=2025-03-02", "date=2025-03-03"}));
         QTRY_COMPARE(idsOf(store.dayMeetings()), QStringList{u"last"_s});
@@ -173,7 +150,6 @@ private Q_SLOTS:
         h.server.reset();
         h.onFeed().after(500ms).reply(200, feedBody({meetingAt(u"y"_s, h.clock.current.addDays(-1))}));
         h.onFeed().reply(401, feedBody({}));
-
         store.shiftDay(-1);
         QTRY_COMPARE(h.feedRequests(), 1);
         store.refresh(); // today fails at once, then the shown day is asked again and fails too
@@ -232,10 +208,8 @@ private Q_SLOTS:
         QCOMPARE(idsOf(store.today()), (QStringList{u"late"_s, u"soon"_s}));
         QCOMPARE(idsOf(store.tomorrowMorning()), QStringList{u"past-midnight"_s});
         QCOMPARE(store.nextValue().id, u"late"_s);
-        QSignalSpy title(&store, &Store::menuTitleChanged);
         h.advanceToNextTick(3600 * 13 + 1800 - 60); // 23:29
         QCOMPARE(store.menuTitle(), u"in 1m"_s);
-        QCOMPARE(title.size(), 1);
     }
 };
 
