@@ -163,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(service.shown.size(), 1);
         QCOMPARE(cycle(2), 1);
         const QList<Meeting> moved{call(u"a"_s, QTime(10, 20))};
-        w.at(QTime(10, 10), &moved);
+        w.at(QTime(10, 10), &moved); // a new start: announced again at its lead time
         QTest::qWait(200);
         QCOMPARE(service.shown.size(), 1);
         QCOMPARE(cycle(2), 10);

@@ -1,6 +1,5 @@
 #include "state/storeharness.h"
 
-#include <QJsonArray>
 #include <QSignalSpy>
 
 using namespace Qt::Literals::StringLiterals;
@@ -236,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(previewDropsOn([&] { store.setForQuery(u"ad"_s); })); // answered late
         QVERIFY(previewDropsOn([&] { store.setForQuery(QString()); }));
         QTRY_COMPARE(store.people().value(0).email, u"ada@acme.example"_s);
-        QTest::qWait(400);
+        QTest::qWait(400); // the late reply, to the older text, changes nothing
         QCOMPARE(store.people().value(0).email, u"ada@acme.example"_s);
         QVERIFY(previewDropsOn([&] { store.setForDuration(45); }));
         QVERIFY(previewDropsOn([&] { store.chooseForWho(store.people().at(0)); }));
