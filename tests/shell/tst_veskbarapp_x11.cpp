@@ -4,7 +4,7 @@
 #include "platform/statusnotifieritem.h"
 #include "service/tokenstore.h"
 #include "shell/appdelegate.h"
-#include "shell/panelwindow.h"
+#include "shell/panel.h"
 #include "shell/trayicon.h"
 #include "shell/veskbarapp.h"
 #include "state/store.h"
@@ -131,7 +131,7 @@ private Q_SLOTS:
         app.start();
         QCOMPARE(app.tray().kind(), TrayIcon::Kind::StatusNotifier);
         QTRY_VERIFY(app.tray().statusNotifierItem()->isRegistered());
-        QCOMPARE(app.panel().mode(), PanelWindow::Mode::Popup);
+        QCOMPARE(app.panel().mode(), Panel::Mode::Popup);
         QCoreApplication::processEvents(); // the start-up arguments run on the next turn
         QVERIFY(!app.panel().isOpen());    // a tray item is there: no window at start-up
 
