@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Two real vesk-bar processes: the second hands a sign-in callback URL to the first and ends with
-# status 0; the first accepts it (token file written). `--status` reads the
-# running instance's title (once, as JSON, and following changes) and fails when none runs. The
-# service is a small local server whose feed has one meeting five minutes ahead, so nothing
-# leaves the machine.
+# Two real vesk-bar processes: the second hands a sign-in callback URL to the first, which accepts
+# it. `--status` reads the running instance's title (once, as JSON, and following changes) and fails
+# when none runs. The service is a local server whose feed has one meeting five minutes ahead.
 set -euo pipefail
 app=$1
 
@@ -22,7 +20,7 @@ import datetime, http.server, json, sys
 class Feed(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         if not self.path.startswith("/api/today"):
-            self.send_response(404); self.send_header("Content-Length", "0"); self.end_headers(); return
+            return self.send_error(404)
         start = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0) + datetime.timedelta(minutes=5)
         end = start + datetime.timedelta(minutes=30)
         body = json.dumps({"date": start.date().isoformat(), "meetings": [{
@@ -62,8 +60,9 @@ for _ in $(seq 100); do [ -S "$sock" ] && break; sleep 0.1; done
 [ "$(stat -c %a "$work/run/vesk-bar")" = 700 ] || fail "socket folder is not 0700"
 
 # Signed out: no title, class "signed-out".
+signed_out='{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}'
 json=$("$app" --status --json) || fail "--status --json exited $?"
-[ "$json" = '{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}' ] || fail "signed-out status is '$json'"
+[ "$json" = "$signed_out" ] || fail "signed-out status is '$json'"
 "$app" --status --follow --json > "$work/follow" 2> "$work/follow.err" &
 follower=$!
 pids+=($follower)
@@ -82,8 +81,7 @@ for _ in $(seq 100); do grep -q '"class":"soon"' "$work/follow" && break; sleep 
 last=$(tail -n 1 "$work/follow")
 echo "$last" | grep -Eq '^\{"class":"soon","text":"in (4|5)m","tooltip":"Next: Intro with Acme, [^"]+"\}$' ||
     fail "followed status is '$last' after: $(cat "$work/follow")"
-[ "$(head -n 1 "$work/follow")" = '{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}' ] ||
-    fail "the follower's first line is '$(head -n 1 "$work/follow")'"
+[ "$(head -n 1 "$work/follow")" = "$signed_out" ] || fail "the follower's first line is '$(head -n 1 "$work/follow")'"
 [ "$("$app" --status --json)" = "$last" ] || fail "--status --json differs from the followed line"
 plain=$("$app" --status) || fail "--status exited $?"
 echo "$plain" | grep -Eq '^in (4|5)m · Next: Intro with Acme, ' || fail "plain status is '$plain'"
@@ -93,7 +91,6 @@ long_url="vesk://connect?token=vesk_$(head -c 20000 /dev/zero | tr '\0' a)"
 if "$app" "$long_url" 2> "$work/long.err"; then fail "an over-long argument was accepted"; fi
 grep -q "too long" "$work/long.err" || fail "over-long argument: '$(cat "$work/long.err")'"
 
-# A third launch with a command also reaches the first, which keeps running.
 "$app" --toggle || fail "third launch exited $?"
 kill -0 "$first" || fail "the first instance died"
 

@@ -19,19 +19,18 @@ class FakeWatcher : public QObject
 public:
     FakeWatcher()
         : m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                     QStringLiteral("fake-watcher-%1").arg(++s_count)))
+                                                     u"fake-watcher-%1"_qs.arg(++s_count)))
     {
-        m_connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
-                                    QDBusConnection::ExportAllSlots);
+        m_connection.registerObject(u"/StatusNotifierWatcher"_qs, this, QDBusConnection::ExportAllSlots);
     }
     ~FakeWatcher() override
     {
-        m_connection.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
-        m_connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        m_connection.unregisterObject(u"/StatusNotifierWatcher"_qs);
+        vanish();
         QDBusConnection::disconnectFromBus(m_connection.name());
     }
-    bool appear() { return m_connection.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
-    bool vanish() { return m_connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
+    bool appear() { return m_connection.registerService(u"org.kde.StatusNotifierWatcher"_qs); }
+    bool vanish() { return m_connection.unregisterService(u"org.kde.StatusNotifierWatcher"_qs); }
 
     /// Calls a method of the item without blocking this thread, which also serves the item.
     QDBusMessage call(const QString &service, const QString &path, const QString &interface,
@@ -48,12 +47,11 @@ public:
     }
     QVariantMap itemProperties(const QString &service)
     {
-        const QDBusMessage reply = call(
-            service, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("GetAll"), {QStringLiteral("org.kde.StatusNotifierItem")});
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return {};
-        return qdbus_cast<QVariantMap>(reply.arguments().at(0));
+        const QDBusMessage reply =
+            call(service, u"/StatusNotifierItem"_qs, u"org.freedesktop.DBus.Properties"_qs, u"GetAll"_qs,
+                 {u"org.kde.StatusNotifierItem"_qs});
+        return reply.type() == QDBusMessage::ReplyMessage ? qdbus_cast<QVariantMap>(reply.arguments().at(0))
+                                                          : QVariantMap();
     }
     bool listen(const QString &service, const QString &path, const QString &interface, const QString &name,
                 const char *slot)
@@ -65,14 +63,12 @@ public:
     QStringList labels;
     int titleSignals = 0;
     int toolTipSignals = 0;
-    int propertyChanges = 0;
 
 public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString &service) { registrations << service; }
     void onLabel(const QString &label, const QString &) { labels << label; }
     void onTitle() { ++titleSignals; }
     void onToolTip() { ++toolTipSignals; }
-    void onPropertiesChanged(const QString &, const QVariantMap &, const QStringList &) { ++propertyChanges; }
 
 private:
     static inline int s_count = 0;

