@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# No program of the build searches a relative or empty folder for libraries: the loader reads an
-# empty RUNPATH entry as the working directory, so a library placed where the program is started
-# would be loaded. Checks every program of the build and an installed copy.
+# No program of the build, nor an installed copy, searches a relative or empty folder for libraries:
+# the loader reads an empty RUNPATH entry as the working directory.
 set -euo pipefail
 app=$1
 build_dir=$2

@@ -23,6 +23,43 @@ private Q_SLOTS:
     }
     void cleanup() { m_harness.reset(); }
 
+    void placement_data()
+    {
+        QTest::addColumn<QPoint>("anchor");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("expected");
+        const QSize panel(440, 500);
+        const QRect underTopBar(0, 28, 1280, 772);  // a 28-pixel bar at the top
+        const QRect overBottomBar(0, 0, 1280, 760); // a 40-pixel bar at the bottom
+        // Below a top bar (above a bottom one), reaching 16 pixels past the icon towards the middle.
+        QTest::newRow("top right") << QPoint(1250, 14) << panel << underTopBar << QRect(826, 32, 440, 500);
+        QTest::newRow("top left") << QPoint(30, 14) << panel << underTopBar << QRect(14, 32, 440, 500);
+        QTest::newRow("bottom right")
+            << QPoint(1250, 780) << panel << overBottomBar << QRect(826, 256, 440, 500);
+        QTest::newRow("kept 4 pixels inside")
+            << QPoint(1279, 10) << panel << underTopBar << QRect(836, 32, 440, 500);
+        // Side bars: the panel opens beside the bar, level with the click.
+        QTest::newRow("left bar, upper half")
+            << QPoint(24, 200) << panel << QRect(48, 0, 1232, 800) << QRect(52, 204, 440, 500);
+        QTest::newRow("right bar, lower half")
+            << QPoint(1256, 600) << panel << QRect(0, 0, 1232, 800) << QRect(788, 96, 440, 500);
+        QTest::newRow("taller than the screen")
+            << QPoint(1250, 14) << QSize(440, 1000) << underTopBar << QRect(826, 32, 440, 764);
+        QTest::newRow("second screen, top right")
+            << QPoint(3180, 10) << panel << QRect(1280, 32, 1920, 1048) << QRect(2756, 36, 440, 500);
+    }
+
+    void placement()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QPoint, anchor);
+        QFETCH(QSize, size);
+        const QRect placed = placePanel(anchor, size, available);
+        QTEST(placed, "expected");
+        QVERIFY(available.contains(placed));
+    }
+
     void opensAtTheAnchorFollowsTheContentAndEscapeCloses()
     {
         PanelWindow panel(*m_harness->store, PanelWindow::Mode::Popup, m_growingPanel);
@@ -58,37 +95,26 @@ private Q_SLOTS:
 
     // A popup hides when it loses the focus, and the tray click that took it away does not reopen
     // it; an ordinary window stays.
-    void focusLoss_data()
-    {
-        QTest::addColumn<bool>("popup");
-        QTest::newRow("popup") << true;
-        QTest::newRow("window") << false;
-    }
-
     void focusLoss()
     {
-        QFETCH(bool, popup);
-        PanelWindow panel(*m_harness->store, popup ? PanelWindow::Mode::Popup : PanelWindow::Mode::Window,
-                          m_growingPanel);
-        QVERIFY(popup || !panel.flags().testFlag(Qt::FramelessWindowHint));
-        QWindow elsewhere;
-        elsewhere.resize(50, 50);
-        elsewhere.show();
-        panel.open(QPoint(10, 10));
-        QTRY_VERIFY(panel.isActive());
-        elsewhere.requestActivate();
-        if (!popup) {
-            QTRY_VERIFY(elsewhere.isActive());
-            QVERIFY(panel.isOpen());
-            return;
-        }
-        QTRY_VERIFY(!panel.isOpen());
+        PanelWindow popup(*m_harness->store, PanelWindow::Mode::Popup, m_growingPanel);
+        PanelWindow window(*m_harness->store, PanelWindow::Mode::Window, m_growingPanel);
+        QVERIFY(!window.flags().testFlag(Qt::FramelessWindowHint));
+        window.open();
+        QTRY_VERIFY(window.isActive());
+        popup.open(QPoint(10, 10));
+        QTRY_VERIFY(popup.isActive());
+        window.requestActivate();
+        QTRY_VERIFY(!popup.isOpen());
+        QVERIFY(window.isOpen());
         QElapsedTimer sinceHide;
         sinceHide.start();
-        panel.toggle(QPoint(10, 10));
-        QVERIFY(!panel.isOpen());
-        QTRY_VERIFY_WITH_TIMEOUT((panel.toggle(QPoint(10, 10)), panel.isOpen()), 2000);
+        popup.toggle(QPoint(10, 10));
+        QVERIFY(!popup.isOpen());
+        QTRY_VERIFY_WITH_TIMEOUT((popup.toggle(QPoint(10, 10)), popup.isOpen()), 2000);
         QVERIFY(sinceHide.elapsed() >= 250);
+        QTRY_VERIFY(popup.isActive());
+        QVERIFY(window.isOpen()); // the window lost the focus in turn and stays
     }
 };
 

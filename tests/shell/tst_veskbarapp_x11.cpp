@@ -1,5 +1,4 @@
 #include "fakewatcher.h"
-#include "platform/hotkeys.h"
 #include "platform/qsettingsstore.h"
 #include "platform/statusnotifieritem.h"
 #include "service/tokenstore.h"
@@ -111,18 +110,15 @@ private Q_SLOTS:
         QVERIFY(!app.panel().isOpen()); // a tray item is there: no window at start-up
 
         const QString service = app.tray().statusNotifierItem()->serviceName();
-        const QString path = u"/StatusNotifierItem"_qs;
-        const QString interface = u"org.kde.StatusNotifierItem"_qs;
-        watcher.call(service, path, interface, u"Activate"_qs, {600, 5});
+        watcher.call(service, u"Activate"_qs, {600, 5});
         QTRY_VERIFY(app.panel().isOpen());
         QVERIFY(app.panel().geometry().contains(QPoint(600, 40)));
-        watcher.call(service, path, interface, u"Activate"_qs, {600, 5});
+        watcher.call(service, u"Activate"_qs, {600, 5});
         QTRY_VERIFY(!app.panel().isOpen());
         signInTwice(app);
 
         // The Store's title is the label; the copy key's confirmation becomes it.
-        QVERIFY(watcher.listen(service, path, interface, u"XAyatanaNewLabel"_qs,
-                               SLOT(onLabel(QString, QString))));
+        QVERIFY(watcher.listen(service));
         app.handleArguments({u"--copy-availability"_qs}, true);
         QTRY_VERIFY(watcher.labels.contains(u"copied \u2713"_qs));
         QCOMPARE(watcher.itemProperties(service).value(u"XAyatanaLabel"_qs).toString(),

@@ -20,10 +20,7 @@ TestCase {
 
     function click(item, x, y) {
         settle()
-        if (x === undefined)
-            mouseClick(item)
-        else
-            mouseClick(item, x, y)
+        mouseClick(item, x, y)
     }
 
     function child(item, name) {

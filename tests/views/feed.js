@@ -3,16 +3,13 @@
 
 function meeting(fixture, id, startMinutes, lengthMinutes, extra) {
     const days = extra && extra.days ? extra.days : 0
-    const m = {
+    const m = Object.assign({
         id: id, title: "Call " + id, startsAt: fixture.at(startMinutes, days),
         endsAt: fixture.at(startMinutes + lengthMinutes, days), room: "zoom", joinUrl: null, status: "confirmed",
         riskLevel: "low", riskScore: 10, action: null, watched: false,
         people: [{ name: "Rena Ortiz", email: "rena@example.com", rsvp: "accepted" }]
-    }
-    for (const key in extra || {}) {
-        if (key !== "days")
-            m[key] = extra[key]
-    }
+    }, extra || {})
+    delete m.days
     return m
 }
 
@@ -20,12 +17,9 @@ function feed(meetings) {
     return { meetings: meetings }
 }
 
-// Keys given as null are left out.
+// Keys whose value is null are left out.
 function withoutNulls(object) {
-    for (const key in object) {
-        if (object[key] === null || object[key] === undefined)
-            delete object[key]
-    }
+    Object.keys(object).filter(key => object[key] === null || object[key] === undefined).forEach(key => delete object[key])
     return object
 }
 
@@ -49,8 +43,6 @@ function draft(extra) {
 function descendants(item, name) {
     const all = []
     const walk = it => {
-        if (!it)
-            return
         if (name === undefined || it.objectName === name)
             all.push(it)
         const kids = Array.from(it.children || [])

@@ -18,9 +18,7 @@ Item {
         name: "Panel"
 
         function showPanel(signedIn, meetings, script) {
-            const panel = createTemporaryObject(panelComponent, root, { store: startStore(signedIn, meetings, script) })
-            verify(panel)
-            return panel
+            return createTemporaryObject(panelComponent, root, { store: startStore(signedIn, meetings, script) })
         }
 
         // The texts of the footer menu's shown items; the menu stays open.
@@ -35,12 +33,6 @@ Item {
         function row(panel, id) {
             settle()
             return child(panel, "row:" + id)
-        }
-
-        // A row's action area exists only while it is open (or closing).
-        function isOpen(panel, id) {
-            const area = findChild(row(panel, id), "actionArea")
-            return area !== null && area.visible
         }
 
         // Clicks a row's header and waits for its action area to reach its full height (or none).
@@ -76,10 +68,6 @@ Item {
             wait(0)
             compare(fixture.store.hasToken, false)
 
-            click(child(panel, "openConnectionsButton"))
-            const base = fixture.store.apiBase.toString().replace(/\/$/, "")
-            compare(fixture.opened().map(u => u.replace(/\/$/, "")), [base + "/settings"])
-
             // "Connect" stores the token, empties the field and shows the day.
             field.forceActiveFocus()
             type("eskabc")
@@ -90,19 +78,15 @@ Item {
             compare(child(panel, "signIn").visible, false)
         }
 
+        // Today without meetings: tomorrow morning's show under their heading, and on another day not.
         function test_daysAndMenu() {
-            const panel = showPanel(true, [])
+            const panel = showPanel(true, [Feed.meeting(fixture, "t1", -60, 30, { days: 1 })])
             const label = child(panel, "dayLabel")
             compare(label.text, "Today")
-            compare(child(panel, "todayButton").visible, false)
+            verify(row(panel, "t1").visible)
             verify(child(panel, "emptyTodayText").visible)
+            compare(child(panel, "tomorrowHeading").text, "TOMORROW MORNING")
             compare(openMenu(panel), ["Open at login", "Heads-up: 1 min before", "Disconnect", "Quit Vesk"])
-            // The heads-up entry steps through 5 and 10 minutes, off and back, and keeps the menu open.
-            for (const minutes of ["5 min before", "10 min before", "off", "1 min before"]) {
-                click(child(panel, "headsUpItem"))
-                compare(child(panel, "headsUpItem").text, "Heads-up: " + minutes)
-            }
-            verify(child(panel, "footerMenu").opened)
             child(panel, "footerMenu").close()
 
             // Every symbol shown loads from the bundled icons.
@@ -114,9 +98,10 @@ Item {
             click(child(panel, "nextDayButton"))
             tryCompare(label, "text", "Wed, Mar 5")
             tryVerify(() => child(panel, "loadingRow").visible)
-            tryVerify(() => fixture.lastQuery("/api/today") === "date=2025-03-05")
+            tryVerify(() => fixture.lastRequest("/api/today").query === "date=2025-03-05")
             compare(child(panel, "emptyDayText").visible, false)
             compare(child(panel, "emptyTodayText").visible, false)
+            compare(Feed.visibleAll(panel, "tomorrowHeading").length, 0)
             fixture.reply("GET", "/api/today", 500, "")
             click(child(panel, "nextDayButton"))
             tryCompare(child(panel, "errorText"), "text", "Couldn't reach Vesk.")
@@ -128,67 +113,14 @@ Item {
             compare(child(panel, "todayButton").visible, false)
         }
 
-        // Tomorrow morning's meetings show under their heading when today has none, not on other days.
-        function test_emptyTodayWithTomorrow() {
-            const panel = showPanel(true, [Feed.meeting(fixture, "t1", -60, 30, { days: 1 })])
-            verify(row(panel, "t1").visible)
-            verify(child(panel, "emptyTodayText").visible)
-            compare(child(panel, "tomorrowHeading").text, "TOMORROW MORNING")
-            fixture.reply("GET", "/api/today", 200, Feed.feed([Feed.meeting(fixture, "t1", -60, 30)]))
-            click(child(panel, "nextDayButton"))
-            tryVerify(() => fixture.store.dayMeetings.length === 1)
-            tryVerify(() => Feed.visibleAll(panel, "tomorrowHeading").length === 0)
-            compare(child(panel, "emptyTodayText").visible, false)
-            compare(child(panel, "emptyDayText").visible, false)
-        }
-
-        // On a short screen the header and the footer stay on it: the list gives up height first,
-        // down to a floor, then the bars above it scroll.
-        function test_shortScreen() {
-            const meetings = []
-            for (let i = 0; i < 14; ++i)
-                meetings.push(Feed.meeting(fixture, "m" + i, 10 + i * 20, 15))
-            const panel = showPanel(true, meetings)
-            const list = child(panel, "meetingList")
-            tryCompare(list, "height", 560)
-            settle()
-            const footer = child(panel, "footer")
-            for (const [height, listHeight] of [[panel.implicitHeight - 200, 360], [300, 120]]) {
-                panel.height = height
-                settle()
-                verify(footer.mapToItem(panel, 0, footer.height).y <= panel.height + 0.5)
-                compare(child(panel, "header").mapToItem(panel, 0, 0).y, 12)
-                compare(list.height, listHeight)
-            }
-            const bars = child(panel, "upperScroll")
-            verify(bars.interactive && bars.height < bars.contentHeight)
-        }
-
-        function test_footer() {
-            const panel = showPanel(true, [], () => fixture.reply("GET", "/download/version.json", 200,
-                                                                   { version: "99.0.1" }))
-            const update = child(panel, "updateButton")
-            tryCompare(update, "text", "Update to 99.0.1")
-            click(update)
-            verify(fixture.opened()[0].endsWith("/download"), fixture.opened()[0])
-            const before = fixture.requestCount("/api/today")
-            click(child(panel, "refreshButton"))
-            tryVerify(() => fixture.requestCount("/api/today") === before + 1)
-            openMenu(panel)
-            click(child(panel, "disconnectItem"))
-            tryVerify(() => child(panel, "signIn").visible)
-            compare(fixture.store.hasToken, false)
-        }
-
         // One open row at a time, kept open (the same row) across a reload that changes it.
         function test_openRow() {
             const panel = showPanel(true, [Feed.meeting(fixture, "a", 60, 30), Feed.meeting(fixture, "b", 120, 30)])
             clickHeader(panel, "a")
             compare(panel.expanded, "a")
-            verify(isOpen(panel, "a"))
             clickHeader(panel, "b")
             compare(panel.expanded, "b")
-            tryVerify(() => !isOpen(panel, "a"))
+            tryVerify(() => findChild(row(panel, "a"), "actionArea") === null)
 
             const before = row(panel, "b")
             fixture.reply("GET", "/api/today", 200, Feed.feed([
@@ -197,7 +129,7 @@ Item {
             fixture.store.refresh()
             tryCompare(child(before, "titleText"), "text", "Moved call")
             verify(row(panel, "b") === before, "the row of a still-listed meeting is kept")
-            verify(isOpen(panel, "b"))
+            verify(child(before, "actionArea").visible)
             compare(findChild(panel, "row:a"), null)
             clickHeader(panel, "b")
             compare(panel.expanded, "")
@@ -213,16 +145,13 @@ Item {
                 people: [{ name: "Rena", email: "r@x.io", rsvp: "accepted" }, { name: "Ivo", email: "i@x.io", rsvp: "declined" }]
             })])
             const r = row(panel, "a")
-            compare(child(r, "timeText").text,
-                    Qt.formatTime(new Date(2025, 2, 4, 9, 45), Qt.locale().timeFormat(Locale.ShortFormat)))
             verify(child(r, "nowText").visible)
             compare(child(r, "attendeesText").text, "Rena ✓, Ivo ✗")
             compare(child(r, "statusText").color, Pal.amber)
             compare(child(r, "riskBar").color, Pal.red)
             compare(child(r, "roomText").text, "· Video")
             verify(child(r, "watchedText").visible)
-            verify(child(r, "nextStepText").visible)
-            compare(child(r, "nextStepText").text, "Send the agenda")
+            compare(Feed.visibleAll(r, "nextStepText").map(t => t.text), ["Send the agenda"])
         }
 
         // Join (violet before the start, green from it) until the end, then the chevron; the buttons
@@ -270,7 +199,7 @@ Item {
             }
         }
 
-        function test_draftCardAndLinks() {
+        function test_draftCardAndMailLinks() {
             const panel = showPanel(true, [Feed.meeting(fixture, "a", -60, 30), Feed.meeting(fixture, "b", 60, 30, {
                 people: [{ name: "Rena", email: "r@x.io", rsvp: "" }, { name: "Ivo", email: "i@x.io", rsvp: "" }]
             })])
@@ -279,7 +208,6 @@ Item {
             clickHeader(panel, "a")
             const r = row(panel, "a")
             click(child(r, "draftButton"))
-            tryVerify(() => findChild(r, "workingText") !== null && findChild(r, "workingText").visible)
             tryVerify(() => findChild(r, "draftCard") !== null && findChild(r, "draftCard").visible)
             compare(child(r, "draftSubject").text, "Next steps & notes")
             const body = child(r, "draftBody")
@@ -291,14 +219,9 @@ Item {
             compare(fixture.opened(),
                     ["mailto:rena@example.com?subject=Next%20steps%20%26%20notes&body=Hi%20Rena%2C%0Athanks%21"])
 
-            fixture.reply("POST", "/api/app/meetings/b/propose", 200, { error: "No open times this week." })
             clickHeader(panel, "b")
-            const other = row(panel, "b")
-            click(child(other, "emailButton"))
+            click(child(row(panel, "b"), "emailButton"))
             compare(fixture.opened()[1], "mailto:r@x.io,i@x.io")
-            click(child(other, "proposeButton"))
-            tryCompare(child(other, "actionErrorText"), "text", "No open times this week.")
-            compare(findChild(other, "draftCard"), null)
         }
     }
 }

@@ -8,6 +8,8 @@
 #include <QQmlEngine>
 #include <QtQuickTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 /// What the QML tests reach as `fixture`: the Store of the current test, the server's script and
 /// records, and what the desktop doubles saw.
 class Fixture : public QObject
@@ -57,17 +59,13 @@ public:
         m_world->on(method.toLatin1().constData(), path.toUtf8()).never();
     }
 
-    Q_INVOKABLE int requestCount(const QString &path) const { return int(requests(path).size()); }
-    Q_INVOKABLE QString lastQuery(const QString &path) const
+    /// The query and the JSON body of the last request to a path; empty before the first.
+    Q_INVOKABLE QVariantMap lastRequest(const QString &path) const
     {
-        const auto all = requests(path);
-        return all.isEmpty() ? QString() : QString::fromUtf8(all.last().rawQuery);
-    }
-    /// The JSON body of the last request to a path.
-    Q_INVOKABLE QVariant lastBody(const QString &path) const
-    {
-        const auto all = requests(path);
-        return all.isEmpty() ? QVariant() : QJsonDocument::fromJson(all.last().body).toVariant();
+        const auto all = m_world->server.requestsTo(path.toUtf8());
+        return all.isEmpty() ? QVariantMap()
+                             : QVariantMap{{u"query"_s, QString::fromUtf8(all.last().rawQuery)},
+                                           {u"body"_s, QJsonDocument::fromJson(all.last().body).toVariant()}};
     }
 
     Q_INVOKABLE QStringList opened() const
@@ -87,15 +85,11 @@ public:
     }
 
     Q_INVOKABLE QString at(int minutes, int days = 0) const { return ViewWorld::at(minutes, days); }
+
 Q_SIGNALS:
     void storeChanged();
 
 private:
-    QList<RecordedRequest> requests(const QString &path) const
-    {
-        return m_world->server.requestsTo(path.toUtf8());
-    }
-
     std::unique_ptr<ViewWorld> m_world;
 };
 
