@@ -53,27 +53,31 @@ public:
         return reply.type() == QDBusMessage::ReplyMessage ? qdbus_cast<QVariantMap>(reply.arguments().at(0))
                                                           : QVariantMap();
     }
-    /// Counts the item's announcements of a new label, title and tooltip.
+    /// Counts the item's announcements of a new label, title and tooltip, and of changed properties.
     bool listen(const QString &service)
     {
-        const auto on = [&](const char *name, const char *slot) {
-            return m_bus.connect(service, u"/StatusNotifierItem"_qs, u"org.kde.StatusNotifierItem"_qs,
-                                 QString::fromLatin1(name), this, slot);
+        const auto on = [&](const char *name, const char *slot,
+                            QString interface = u"org.kde.StatusNotifierItem"_qs) {
+            return m_bus.connect(service, u"/StatusNotifierItem"_qs, interface, QString::fromLatin1(name),
+                                 this, slot);
         };
         return on("XAyatanaNewLabel", SLOT(onLabel(QString, QString))) && on("NewTitle", SLOT(onTitle())) &&
-               on("NewToolTip", SLOT(onToolTip()));
+               on("NewToolTip", SLOT(onToolTip())) &&
+               on("PropertiesChanged", SLOT(onProperties()), u"org.freedesktop.DBus.Properties"_qs);
     }
 
     QStringList registrations;
     QStringList labels;
     int titleSignals = 0;
     int toolTipSignals = 0;
+    int propertySignals = 0;
 
 public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString &service) { registrations << service; }
     void onLabel(const QString &label, const QString &) { labels << label; }
     void onTitle() { ++titleSignals; }
     void onToolTip() { ++toolTipSignals; }
+    void onProperties() { ++propertySignals; }
 
 private:
     static inline int s_count = 0;

@@ -68,6 +68,7 @@ private Q_SLOTS:
         for (const QString &title : {u"in 4m"_qs, u"in 4m"_qs, u"now"_qs})
             item.setTitle(title);
         QTRY_COMPARE(watcher.labels, (QStringList{u"in 4m"_qs, u"now"_qs}));
+        QTRY_COMPARE(watcher.propertySignals, 2); // sent last; GNOME's extension listens for these
         QCOMPARE(watcher.titleSignals, 2);
         QCOMPARE(watcher.toolTipSignals, 2);
         QCOMPARE(qdbus_cast<SniToolTip>(watcher.itemProperties(service).value(u"ToolTip"_qs)).text,

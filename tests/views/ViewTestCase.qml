@@ -34,8 +34,7 @@ TestCase {
             keyClick(c)
     }
 
-    // A fresh Store; with `meetings` the first feed holds them and the call waits for it to load.
-    // `script` scripts further answers before the Store starts.
+    // A fresh Store; given `meetings`, its first feed holds them and it returns once that loaded.
     function startStore(signedIn, meetings, script) {
         fixture.resetServer()
         if (meetings !== undefined)

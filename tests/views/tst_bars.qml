@@ -26,8 +26,6 @@ Item {
     ViewTestCase {
         name: "Bars"
 
-        readonly property string plainHelp: "Paste into any email or DM. They click a time and confirm. "
-                                            + "Bind a key to vesk-bar --copy-availability to copy from anywhere."
         readonly property string personHelp:
             "Their name and email are filled in. They click a time, confirm, and the invite goes out."
 
@@ -185,7 +183,8 @@ Item {
             compare(fixture.store.hasForWho, false)
             verify(field.visible)
             compare(field.text, "")
-            compare(help.text, plainHelp)
+            compare(help.text, "Paste into any email or DM. They click a time and confirm. "
+                               + "Bind a key to vesk-bar --copy-availability to copy from anywhere.")
             // A typed address counts as a person.
             click(field)
             type("ana@x.io")
