@@ -20,14 +20,10 @@ public:
 
     /// The sound-theme event id a sound plays.
     static const char *eventId(Sound sound);
-    /// The libcanberra result of the last play (0 = started), or of the context set-up when no
-    /// context could be made; 0 before the first sound.
-    int lastResult() const { return m_lastResult; }
 
 private:
     bool ensureContext();
 
     bool m_tried = false;
     ca_context *m_context = nullptr;
-    int m_lastResult = 0;
 };

@@ -1,11 +1,6 @@
 #!/usr/bin/python3
-"""Drives Vesk Bar's panel through the accessibility bus, for the end-to-end test.
-
-  drive_panel.py press NAME       press the button with this accessible name
-  drive_panel.py focus NAME       give the control with this accessible name the keyboard focus
-  drive_panel.py wait NAME        wait until the panel holds a control with this accessible name
-
-Each step waits at most 15 seconds for the control and exits 1 when it never appears."""
+"""Drives Vesk Bar's panel through the accessibility bus: `drive_panel.py press|focus|wait NAME` presses, focuses
+or waits for (shown or scrolled out of view) the control of this accessible name; fails after 15 seconds."""
 import sys
 import time
 
@@ -20,23 +15,16 @@ def walk(node, depth=0):
         return
     yield node
     try:
-        count = node.childCount
-    except Exception:
+        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
+    except Exception:  # a control that went away while the tree was walked
         return
-    for i in range(count):
-        try:
-            child = node.getChildAtIndex(i)
-        except Exception:
-            continue
+    for child in children:
         yield from walk(child, depth + 1)
 
 
-def find(name, showing=True, timeout=15.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is None or "vesk" not in (app.name or "").lower():
-                continue
+def find(name, showing):
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and "vesk" in (app.name or "").lower():
             for node in walk(app):
                 try:
                     if node.name == name and node.getRole() in ROLES and \
@@ -44,21 +32,16 @@ def find(name, showing=True, timeout=15.0):
                         return node
                 except Exception:
                     continue
-        time.sleep(0.2)
     return None
 
 
-def main():
-    command, name = sys.argv[1], sys.argv[2]
-    # A row may lie below the visible part of the list; it is in the panel all the same.
+command, name = sys.argv[1], sys.argv[2]
+deadline = time.monotonic() + 15
+node = None
+while node is None and time.monotonic() < deadline:
     node = find(name, showing=command != "wait")
-    if node is None:
-        print("drive_panel: no control named %r" % name, file=sys.stderr)
-        return 1
-    if command in ("press", "focus"):
-        node.queryAction().doAction(0)
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+    time.sleep(0.2)
+if node is None:
+    sys.exit("drive_panel: no control named %r" % name)
+if command != "wait":
+    node.queryAction().doAction(0)

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""A stand-in for the desktop portal's global shortcuts on the session bus: records every call,
-answers through a Request's Response signal, and emits Activated on request ("test.Control").
-Options: --bound (both shortcuts bound already), --refuse-bind (BindShortcuts answers 2),
---no-shortcuts (no GlobalShortcuts interface at all)."""
+"""A stand-in for the desktop portal's global shortcuts on the session bus: records every call, answers
+through a Request's Response signal, and emits Activated when asked ("test.Control"). Options: --bound
+(both shortcuts bound already), --refuse-bind (BindShortcuts answers 2), --no-shortcuts (no
+GlobalShortcuts interface)."""
 import json
 import sys
 
@@ -13,54 +13,32 @@ from gi.repository import GLib
 
 PATH = "/org/freedesktop/portal/desktop"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
-REGISTRY = "org.freedesktop.host.portal.Registry"
 CONTROL = "test.Control"
-
 options = set(sys.argv[1:])
 calls = []
 
 
-def plain(value):
-    """D-Bus values as JSON-friendly Python values."""
-    if isinstance(value, dict):
-        return {str(k): plain(v) for k, v in value.items()}
-    if isinstance(value, (list, tuple)):
-        return [plain(v) for v in value]
-    return str(value)
-
-
-def vardict(d):
-    return dbus.Dictionary(d, signature="sv")
-
-
 def shortcut_list(entries):
-    return dbus.Array([dbus.Struct((i, vardict(p))) for i, p in entries], signature="(sa{sv})")
+    return dbus.Array([dbus.Struct((i, dbus.Dictionary(p, signature="sv"))) for i, p in entries],
+                      signature="(sa{sv})")
 
 
 class Request(dbus.service.Object):
     @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
-    def Response(self, code, results):
-        pass
+    def Response(self, code, results): pass
 
 
 class Desktop(dbus.service.Object):
-    def __init__(self, bus):
-        super().__init__(bus, PATH)
-        self.bus = bus
-        self.session = ""
+    session = ""
 
     def answer(self, sender, opts, code, results):
         # The request path is derived from the caller's name and token, as the caller predicts.
-        path = "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"), opts["handle_token"])
-        request = Request(self.bus, path)
+        request = Request(self.connection, "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"),
+                                                                 opts["handle_token"]))
 
-        def respond():
-            request.Response(dbus.UInt32(code), vardict(results))
-            request.remove_from_connection()
-            return False
-
-        GLib.idle_add(respond)
-        return dbus.ObjectPath(path)
+        GLib.idle_add(lambda: request.Response(dbus.UInt32(code), dbus.Dictionary(results, signature="sv"))
+                      or request.remove_from_connection())
+        return dbus.ObjectPath(request.__dbus_object_path__)
 
     @dbus.service.method(CONTROL, out_signature="s")
     def Calls(self):
@@ -74,15 +52,14 @@ class Desktop(dbus.service.Object):
 class ShortcutsDesktop(Desktop):
     @dbus.service.method(CONTROL, in_signature="os")
     def Activate(self, session, shortcut):
-        self.Activated(session, shortcut, dbus.UInt64(1234), vardict({}))
+        self.Activated(session, shortcut, dbus.UInt64(1234), dbus.Dictionary({}, signature="sv"))
 
     @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
-    def Activated(self, session, shortcut, timestamp, opts):
-        pass
+    def Activated(self, session, shortcut, timestamp, opts): pass
 
-    @dbus.service.method(REGISTRY, in_signature="sa{sv}")
+    @dbus.service.method("org.freedesktop.host.portal.Registry", in_signature="sa{sv}")
     def Register(self, app_id, opts):
-        calls.append({"method": "Register", "app_id": plain(app_id)})
+        calls.append({"method": "Register", "app_id": str(app_id)})
 
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, opts, sender=None):
@@ -93,29 +70,22 @@ class ShortcutsDesktop(Desktop):
 
     @dbus.service.method(SHORTCUTS, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
     def ListShortcuts(self, session, opts, sender=None):
-        calls.append({"method": "ListShortcuts", "session": plain(session)})
-        bound = []
-        if "--bound" in options:
-            bound = [("toggle-panel", {"trigger_description": "Ctrl+Alt+H"}),
-                     ("copy-availability", {"trigger_description": "Ctrl+Alt+A"})]
+        calls.append({"method": "ListShortcuts", "session": str(session)})
+        bound = [("toggle-panel", {"trigger_description": "Ctrl+Alt+H"}),
+                 ("copy-availability", {"trigger_description": "Ctrl+Alt+A"})] if "--bound" in options else []
         return self.answer(sender, opts, 0, {"shortcuts": shortcut_list(bound)})
 
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, opts, sender=None):
-        calls.append({"method": "BindShortcuts", "session": plain(session), "shortcuts": plain(shortcuts)})
+        calls.append({"method": "BindShortcuts", "session": str(session),
+                      "shortcuts": [[str(i), {str(k): str(v) for k, v in p.items()}] for i, p in shortcuts]})
         if "--refuse-bind" in options:
             return self.answer(sender, opts, 2, {})
-        return self.answer(sender, opts, 0, {"shortcuts": shortcut_list([(i, p) for i, p in shortcuts])})
+        return self.answer(sender, opts, 0, {"shortcuts": shortcut_list(shortcuts)})
 
 
-def main():
-    DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
-    portal = (Desktop if "--no-shortcuts" in options else ShortcutsDesktop)(bus)
-    name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus, do_not_queue=True)
-    GLib.MainLoop().run()
-    del portal, name
-
-
-if __name__ == "__main__":
-    main()
+DBusGMainLoop(set_as_default=True)
+bus = dbus.SessionBus()
+portal = (Desktop if "--no-shortcuts" in options else ShortcutsDesktop)(bus, PATH)
+name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus, do_not_queue=True)
+GLib.MainLoop().run()
