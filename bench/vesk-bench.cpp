@@ -504,6 +504,7 @@ private:
         const int libraries = librariesMapped(subject.pid());
         settle(1000);
         const double idle = rssMb(subject.pid());
+        keepSmaps(subject.pid(), rows ? "baseline-rows-idle" : "baseline-tray-idle");
         if (warmUp)
             return;
         f.startup.add(startup);

@@ -2,13 +2,11 @@
 
 #include <QObject>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 
 /// A mail draft the service wrote for one meeting.
 struct Composed
 {
     Q_GADGET
-    QML_VALUE_TYPE(composed)
     Q_PROPERTY(QString subject MEMBER subject CONSTANT)
     Q_PROPERTY(QString body MEMBER body CONSTANT)
     Q_PROPERTY(QString note MEMBER note CONSTANT)

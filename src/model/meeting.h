@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -14,7 +13,6 @@
 struct Meeting
 {
     Q_GADGET
-    QML_VALUE_TYPE(meeting)
     Q_PROPERTY(QString id MEMBER id CONSTANT)
     Q_PROPERTY(QString title MEMBER title CONSTANT)
     Q_PROPERTY(QDateTime startsAt MEMBER startsAt CONSTANT)

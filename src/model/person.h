@@ -2,13 +2,11 @@
 
 #include <QJsonObject>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 
 /// One attendee of a meeting, as the day feed lists it.
 struct Person
 {
     Q_GADGET
-    QML_VALUE_TYPE(person)
     Q_PROPERTY(QString name MEMBER name CONSTANT)
     Q_PROPERTY(QString email MEMBER email CONSTANT)
     Q_PROPERTY(QString rsvp MEMBER rsvp CONSTANT)

@@ -2,7 +2,6 @@
 
 #include <QJsonObject>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -12,7 +11,6 @@ class JsonReader;
 struct PersonHit
 {
     Q_GADGET
-    QML_VALUE_TYPE(personHit)
     Q_PROPERTY(bool hasName READ hasName CONSTANT)
     Q_PROPERTY(QString name READ nameText CONSTANT)
     Q_PROPERTY(QString email MEMBER email CONSTANT)

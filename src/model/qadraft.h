@@ -7,7 +7,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -15,7 +14,6 @@
 struct QAPerson
 {
     Q_GADGET
-    QML_VALUE_TYPE(qaPerson)
     Q_PROPERTY(QString query MEMBER query CONSTANT)
     Q_PROPERTY(bool hasName READ hasName CONSTANT)
     Q_PROPERTY(QString name READ nameText CONSTANT)
@@ -43,7 +41,6 @@ public:
 struct QADraft
 {
     Q_GADGET
-    QML_VALUE_TYPE(qaDraft)
     Q_PROPERTY(QString intent MEMBER intent CONSTANT)
     Q_PROPERTY(QString title MEMBER title CONSTANT)
     Q_PROPERTY(bool hasStart READ hasStart CONSTANT)

@@ -1,7 +1,6 @@
 #include "shell/benchtrace.h"
 
 #include <QCoreApplication>
-#include <QQuickWindow>
 #include <QSocketNotifier>
 
 #include <cstdio>
@@ -24,14 +23,6 @@ void mark(const char *event)
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     std::fprintf(stderr, "vesk-trace %s %lld\n", event, (long long)now.tv_sec * 1000000000LL + now.tv_nsec);
     std::fflush(stderr);
-}
-
-void watchFrames(QQuickWindow *window)
-{
-    if (!enabled())
-        return;
-    QObject::connect(
-        window, &QQuickWindow::frameSwapped, window, [] { mark("frame"); }, Qt::DirectConnection);
 }
 
 void listenForCommands(std::function<void()> refresh)

@@ -2,17 +2,14 @@
 
 #include <functional>
 
-class QQuickWindow;
-
 /// Time stamps for the benchmarks, written to standard error only when VESK_BENCH_TRACE=1:
-/// `vesk-trace <event> <CLOCK_MONOTONIC nanoseconds>`, one line each. With the trace on, a line
+/// `vesk-trace <event> <CLOCK_MONOTONIC nanoseconds>`, one line each (the panel module marks
+/// "frame" for each frame its window puts on screen). With the trace on, a line
 /// "refresh" on standard input reloads the feed, so a benchmark can drive reloads.
 namespace BenchTrace {
 
 bool enabled();
 void mark(const char *event);
-/// Marks "frame" each time `window` has put a frame on screen.
-void watchFrames(QQuickWindow *window);
 /// Calls `refresh` for each "refresh" line read from standard input.
 void listenForCommands(std::function<void()> refresh);
 

@@ -4,7 +4,6 @@
 #include "shell/veskbarapp.h"
 
 #include <QApplication>
-#include <QQuickWindow>
 #include <QStringList>
 
 #include <cstdio>
@@ -69,7 +68,6 @@ int main(int argc, char *argv[])
         !qEnvironmentVariableIsEmpty("DISPLAY") && qgetenv("VESK_NATIVE_WAYLAND") != "1")
         qputenv("QT_QPA_PLATFORM", "xcb");
 
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vesk"));
     QApplication::setApplicationName(QStringLiteral("Vesk"));

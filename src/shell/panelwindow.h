@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/panel.h"
+
 #include <QElapsedTimer>
 #include <QPoint>
 #include <QQuickView>
@@ -17,16 +19,12 @@ QRect placePanel(QPoint anchor, QSize size, const QRect &available);
 /// The window that holds the panel view: a frameless, dark, 440-pixel-wide window whose height
 /// follows the content, anchored at the tray item and hidden again when it loses focus. Without
 /// a tray (or on a Wayland session, where nothing can place a window) it is an ordinary window.
-class PanelWindow : public QQuickView
+class PanelWindow : public QQuickView, public Panel
 {
     Q_OBJECT
 
 public:
-    enum class Mode
-    {
-        Popup,  ///< dropped down from the tray item
-        Window, ///< an ordinary window the desktop places
-    };
+    using Mode = Panel::Mode;
 
     static constexpr int Width = 440;
 
@@ -35,20 +33,18 @@ public:
 
     PanelWindow(Store &store, Mode mode, const QUrl &source = defaultSource(), QWindow *parent = nullptr);
 
-    Mode mode() const { return m_mode; }
-    void setMode(Mode mode);
+    Mode mode() const override { return m_mode; }
+    void setMode(Mode mode) override;
 
-    /// Opens the panel if it is closed and closes it if it is open. A toggle right after the
-    /// panel hid itself on focus loss is the click that caused the loss, and does nothing.
-    void toggle(std::optional<QPoint> anchor = std::nullopt);
-    /// Opens (or raises) the panel at `anchor`; with none, at the last anchor or the top-right
-    /// corner of the screen.
-    void open(std::optional<QPoint> anchor = std::nullopt);
+    void toggle(std::optional<QPoint> anchor = std::nullopt) override;
+    void open(std::optional<QPoint> anchor = std::nullopt) override;
 public Q_SLOTS:
-    void hidePanel();
+    void hidePanel() override;
 
 public:
-    bool isOpen() const { return isVisible(); }
+    bool isOpen() const override { return isVisible(); }
+    bool isExposed() const override { return QQuickView::isExposed(); }
+    QRect geometry() const override { return QQuickView::geometry(); }
 
     /// The view's load errors; empty when the panel loaded.
     QString loadErrors() const { return m_loadErrors; }

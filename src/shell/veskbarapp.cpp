@@ -4,7 +4,7 @@
 #include "service/endpoints.h"
 #include "shell/appdelegate.h"
 #include "shell/benchtrace.h"
-#include "shell/panelwindow.h"
+#include "shell/panelmodule.h"
 #include "shell/trayicon.h"
 #include "state/barstatus.h"
 #include "state/headsup.h"
@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QJsonDocument>
+
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,6 +25,26 @@ bool canPlaceWindows()
 {
     return !QGuiApplication::platformName().startsWith(u"wayland");
 }
+
+// Stands in for a panel whose module could not be loaded: it never opens.
+class NoPanel : public Panel
+{
+public:
+    explicit NoPanel(Mode mode)
+        : m_mode(mode)
+    {}
+    Mode mode() const override { return m_mode; }
+    void setMode(Mode mode) override { m_mode = mode; }
+    void toggle(std::optional<QPoint>) override {}
+    void open(std::optional<QPoint>) override {}
+    void hidePanel() override {}
+    bool isOpen() const override { return false; }
+    bool isExposed() const override { return false; }
+    QRect geometry() const override { return {}; }
+
+private:
+    Mode m_mode;
+};
 
 } // namespace
 
@@ -113,14 +135,19 @@ void VeskBarApp::startHeadsUpAndStatus()
         connect(m_store.get(), changed, this, publish);
 }
 
-PanelWindow &VeskBarApp::panel()
+Panel &VeskBarApp::panel()
 {
     if (!m_panel) {
         BenchTrace::mark("panel-begin");
-        m_panel = std::make_unique<PanelWindow>(*m_store, panelIsPopup() ? PanelWindow::Mode::Popup
-                                                                         : PanelWindow::Mode::Window);
+        const Panel::Mode mode = panelIsPopup() ? Panel::Mode::Popup : Panel::Mode::Window;
+        QString error;
+        m_panel = PanelModule::create(*m_store, mode, &error);
+        if (!m_panel) {
+            std::fprintf(stderr, "vesk-bar: the panel cannot open: %s. The tray item keeps running.\n",
+                         qPrintable(error));
+            m_panel = std::make_unique<NoPanel>(mode);
+        }
         BenchTrace::mark("panel-built");
-        BenchTrace::watchFrames(m_panel.get());
     }
     return *m_panel;
 }
@@ -133,7 +160,7 @@ bool VeskBarApp::panelIsPopup() const
 void VeskBarApp::followTrayKind()
 {
     if (m_panel)
-        m_panel->setMode(panelIsPopup() ? PanelWindow::Mode::Popup : PanelWindow::Mode::Window);
+        m_panel->setMode(panelIsPopup() ? Panel::Mode::Popup : Panel::Mode::Window);
 }
 
 void VeskBarApp::toggleVeskPanel()

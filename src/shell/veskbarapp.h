@@ -11,6 +11,7 @@
 #include "platform/qtclipboard.h"
 #include "service/tokenstore.h"
 #include "shell/commandline.h"
+#include "shell/panel.h"
 
 #include <QObject>
 #include <QStringList>
@@ -19,7 +20,6 @@
 
 class AppDelegate;
 class HeadsUp;
-class PanelWindow;
 class SingleInstance;
 class Store;
 class TrayIcon;
@@ -52,8 +52,10 @@ public:
     void handleCommandLine(const CommandLine &commandLine, bool fromLaterLaunch);
 
     Store &store() const { return *m_store; }
-    /// The panel window; its QML loads on first use, so the app stays small until then.
-    PanelWindow &panel();
+    /// The panel; its module loads on first use, so the app stays small until then. When the
+    /// module cannot be loaded, the reason goes to standard error once and this is a panel that
+    /// never opens, so the tray keeps running.
+    Panel &panel();
     TrayIcon &tray() const { return *m_tray; }
     AppDelegate &delegate() const { return *m_delegate; }
     HotKeys &hotKeys() { return m_hotKeys; }
@@ -80,7 +82,7 @@ private:
 
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<Store> m_store;
-    std::unique_ptr<PanelWindow> m_panel;
+    std::unique_ptr<Panel> m_panel;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<HeadsUp> m_headsUp;
 };

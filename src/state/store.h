@@ -14,7 +14,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVariantMap>
-#include <QtQml/qqmlregistration.h>
 
 #include <chrono>
 #include <optional>
@@ -60,8 +59,6 @@ struct StoreOptions
 class Store : public QObject
 {
     Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("Owned by the application")
 
     /// The service's feed for its current day, in service order.
     Q_PROPERTY(QList<Meeting> meetings READ meetings NOTIFY meetingsChanged)

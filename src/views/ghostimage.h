@@ -2,15 +2,13 @@
 
 #include <QColor>
 #include <QImage>
-#include <QQuickPaintedItem>
 #include <QSizeF>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 
 // The application's mark: a rounded ghost with a zig-zag hem and two round eyes, 40 × 48 in its
 // own proportions. Its one drawing is the monochrome icon data/icons/vesk-bar-symbolic.svg (a
-// square with the mark upright in the middle), built into the program: the panel header and the
-// tray pixmaps render it, and the installed tray icon is the same drawing in the tray colour.
+// square with the mark upright in the middle), built into the program: the panel header (`GhostMark`)
+// and the tray pixmaps render it, and the installed tray icon is the same drawing in the tray colour.
 
 // The resource path of the mark's drawing.
 QString ghostDrawing();
@@ -22,25 +20,3 @@ QSizeF ghostSize(qreal height);
 // device pixel ratio. The image carries that ratio; its pixel size is the logical size times the
 // ratio, rounded up, with the mark centred.
 QImage ghostImage(qreal height = 16, qreal devicePixelRatio = 1.0, QColor color = QColor(Qt::black));
-
-// The mark as a Qt Quick item, rendered at the item's height and the window's pixel ratio.
-class GhostMark : public QQuickPaintedItem
-{
-    Q_OBJECT
-    QML_ELEMENT
-    Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY colorChanged)
-
-public:
-    explicit GhostMark(QQuickItem *parent = nullptr);
-
-    QColor color() const { return m_color; }
-    void setColor(const QColor &color);
-
-    void paint(QPainter *painter) override;
-
-Q_SIGNALS:
-    void colorChanged();
-
-private:
-    QColor m_color = QColor(Qt::black);
-};

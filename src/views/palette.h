@@ -4,15 +4,12 @@
 
 #include <QColor>
 #include <QObject>
-#include <QtQml/qqmlregistration.h>
 
 /// The panel's fixed dark palette, the one source of its colours for C++ and, as the singleton
 /// `Pal`, for QML. The panel never follows the desktop's theme.
 class Pal : public QObject
 {
     Q_OBJECT
-    QML_ELEMENT
-    QML_SINGLETON
 
     Q_PROPERTY(QColor bg READ bgColor CONSTANT)
     Q_PROPERTY(QColor card READ cardColor CONSTANT)

@@ -25,5 +25,6 @@ while IFS= read -r -d '' program; do
     [ "$(head -c 4 "$program" | od -An -c | tr -d ' ')" = '177ELF' ] && check "$program"
 done < <(find "$build_dir" -path '*/CMakeFiles' -prune -o -type f -perm -u+x -print0)
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
-for program in "$work"/prefix/bin/*; do check "$program"; done
+# The launcher, the application and its panel module.
+while IFS= read -r -d '' program; do check "$program"; done < <(find "$work/prefix" -type f \( -perm -u+x -o -name '*.so' \) -print0)
 exit $failed

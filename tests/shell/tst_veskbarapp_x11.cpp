@@ -3,7 +3,7 @@
 #include "platform/statusnotifieritem.h"
 #include "service/tokenstore.h"
 #include "shell/appdelegate.h"
-#include "shell/panelwindow.h"
+#include "shell/panel.h"
 #include "shell/trayicon.h"
 #include "shell/veskbarapp.h"
 #include "state/store.h"
@@ -105,7 +105,7 @@ private Q_SLOTS:
         VeskBarApp app(CommandLine{}, nullptr);
         app.start();
         QTRY_VERIFY(app.tray().statusNotifierItem() && app.tray().statusNotifierItem()->isRegistered());
-        QCOMPARE(app.panel().mode(), PanelWindow::Mode::Popup);
+        QCOMPARE(app.panel().mode(), Panel::Mode::Popup);
         QCoreApplication::processEvents();
         QVERIFY(!app.panel().isOpen()); // a tray item is there: no window at start-up
 
