@@ -2,7 +2,6 @@
 # No program of the build, nor an installed copy, searches a relative or empty folder for libraries:
 # the loader reads an empty RUNPATH entry as the working directory.
 set -euo pipefail
-app=$1
 build_dir=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -20,7 +19,6 @@ check() {
     fi
 }
 
-check "$app"
 while IFS= read -r -d '' program; do
     [ "$(head -c 4 "$program" | od -An -c | tr -d ' ')" = '177ELF' ] && check "$program"
 done < <(find "$build_dir" -path '*/CMakeFiles' -prune -o -type f -perm -u+x -print0)
