@@ -2,14 +2,13 @@
 
 #include "viewworld.h"
 
-#include <QAccessible>
 #include <QJSValue>
 #include <QJsonDocument>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest>
 
-#include <functional>
+using namespace Qt::Literals::StringLiterals;
 
 /// What the QML tests reach as `fixture`: the Store of the current test, the server's script and
 /// records, and what the desktop doubles saw.
@@ -34,7 +33,6 @@ public:
         Q_EMIT storeChanged();
         return result;
     }
-
     /// Ends the previous Store, then forgets every scripted answer and recorded request.
     Q_INVOKABLE void resetServer()
     {
@@ -56,32 +54,18 @@ public:
             .reply(status, encoded);
     }
 
-    /// Scripts a route that never answers.
     Q_INVOKABLE void hold(const QString &method, const QString &path)
     {
         m_world->on(method.toLatin1().constData(), path.toUtf8()).never();
     }
 
-    Q_INVOKABLE int requestCount(const QString &path) const { return int(requests(path).size()); }
-    Q_INVOKABLE QString lastQuery(const QString &path) const
+    /// The query and the JSON body of the last request to a path; empty before the first.
+    Q_INVOKABLE QVariantMap lastRequest(const QString &path) const
     {
-        return queries(path).value(requestCount(path) - 1);
-    }
-
-    /// The raw queries of every request to a path, in order.
-    Q_INVOKABLE QStringList queries(const QString &path) const
-    {
-        QStringList result;
-        for (const RecordedRequest &request : requests(path))
-            result.append(QString::fromUtf8(request.rawQuery));
-        return result;
-    }
-
-    /// The JSON body of the last request to a path.
-    Q_INVOKABLE QVariant lastBody(const QString &path) const
-    {
-        const auto all = requests(path);
-        return all.isEmpty() ? QVariant() : QJsonDocument::fromJson(all.last().body).toVariant();
+        const auto all = m_world->server.requestsTo(path.toUtf8());
+        return all.isEmpty() ? QVariantMap()
+                             : QVariantMap{{u"query"_s, QString::fromUtf8(all.last().rawQuery)},
+                                           {u"body"_s, QJsonDocument::fromJson(all.last().body).toVariant()}};
     }
 
     Q_INVOKABLE QStringList opened() const
@@ -102,35 +86,10 @@ public:
 
     Q_INVOKABLE QString at(int minutes, int days = 0) const { return ViewWorld::at(minutes, days); }
 
-    /// Presses, as a screen reader does through the accessibility interface, every control under
-    /// `root` that is offered with the name `name`; returns how many were offered.
-    Q_INVOKABLE int pressAccessible(QObject *root, const QString &name) const
-    {
-        int offered = 0;
-        const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
-            if (!node)
-                return;
-            QAccessibleActionInterface *actions = node->actionInterface();
-            if (actions && node->text(QAccessible::Name) == name) {
-                ++offered;
-                actions->doAction(QAccessibleActionInterface::pressAction());
-            }
-            for (int i = 0; i < node->childCount(); ++i)
-                walk(node->child(i));
-        };
-        walk(QAccessible::queryAccessibleInterface(root));
-        return offered;
-    }
-
 Q_SIGNALS:
     void storeChanged();
 
 private:
-    QList<RecordedRequest> requests(const QString &path) const
-    {
-        return m_world->server.requestsTo(path.toUtf8());
-    }
-
     std::unique_ptr<ViewWorld> m_world;
 };
 
