@@ -46,9 +46,10 @@ public:
 
     QList<Shown> shown;
     QList<uint> closed;
+    QStringList capabilities{u"actions"_s, u"body"_s};
 
 public Q_SLOTS:
-    QStringList GetCapabilities() { return {u"actions"_s, u"body"_s}; }
+    QStringList GetCapabilities() { return capabilities; }
     uint Notify(const QString &appName, uint replaces, const QString &, const QString &summary,
                 const QString &body, const QStringList &actions, const QVariantMap &, int)
     {
@@ -139,6 +140,21 @@ private Q_SLOTS:
         service.invoke(service.shown.at(1).id, u"default"_s);
         QTRY_COMPARE(openPanel.size(), 1);
         QCOMPARE(w.urlOpener.opened.size(), 1);
+    }
+
+    // A service that cannot show buttons gets none; one that reads markup gets the body escaped.
+    void followsTheServiceCapabilities()
+    {
+        FakeNotificationService service;
+        service.capabilities = {u"body"_s, u"body-markup"_s};
+        Meeting meeting = call(u"a"_s, QTime(10, 5), u"https://meet.example/abc"_s);
+        meeting.people = {Person{u"Ana <Lima> & Co"_s, u"ana@acme.example"_s, u"yes"_s}};
+        HeadsUpWorld w({meeting});
+        w.at(QTime(10, 4));
+        QTRY_COMPARE(service.shown.size(), 1);
+        QCOMPARE(service.shown[0].actions, QStringList());
+        QVERIFY2(service.shown[0].body.contains(u"Ana &lt;Lima&gt; &amp; Co"),
+                 qPrintable(service.shown[0].body));
     }
 
     // Never for a meeting already started; once for each start time; withdrawn at the start or on
