@@ -139,6 +139,21 @@ Item {
             compare(panel.expanded, "c")
         }
 
+        // A control that is not shown neither acts nor is offered to a screen reader.
+        function test_hiddenControlsAreInert() {
+            const panel = showPanel(true, [Feed.meeting(fixture, "a", 60, 30), Feed.meeting(fixture, "b", -60, 30)])
+            fixture.reply("POST", "/api/app/meetings/b/no_show", 200, {})
+            row(panel, "b")
+            compare(fixture.pressAccessible(panel, "No-show"), 0)
+            clickHeader(panel, "a")
+            compare(fixture.pressAccessible(panel, "No-show"), 0)
+            clickHeader(panel, "b")
+            compare(fixture.pressAccessible(panel, "No-show"), 1)
+            tryVerify(() => Object.keys(fixture.lastRequest("/api/app/meetings/b/no_show")).length > 0, 3000,
+                      "the shown button sends its mark")
+            compare(Object.keys(fixture.lastRequest("/api/app/meetings/a/no_show")).length, 0)
+        }
+
         function test_headerTexts() {
             const panel = showPanel(true, [Feed.meeting(fixture, "a", -15, 45, {
                 watched: true, room: "other", status: "unconfirmed", riskLevel: "high", action: "Send the agenda",

@@ -2,11 +2,14 @@
 
 #include "viewworld.h"
 
+#include <QAccessible>
 #include <QJSValue>
 #include <QJsonDocument>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest>
+
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -85,6 +88,26 @@ public:
     }
 
     Q_INVOKABLE QString at(int minutes, int days = 0) const { return ViewWorld::at(minutes, days); }
+
+    /// Presses, as a screen reader would, every control named `name` that the accessibility tree offers below
+    /// `root`; answers how many there were.
+    Q_INVOKABLE int pressAccessible(QObject *root, const QString &name) const
+    {
+        int offered = 0;
+        const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+            if (!node)
+                return;
+            if (QAccessibleActionInterface *actions = node->actionInterface();
+                actions && node->text(QAccessible::Name) == name) {
+                ++offered;
+                actions->doAction(QAccessibleActionInterface::pressAction());
+            }
+            for (int i = 0; i < node->childCount(); ++i)
+                walk(node->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(root));
+        return offered;
+    }
 
 Q_SIGNALS:
     void storeChanged();
