@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Two real vesk-bar processes: the second hands a sign-in callback URL to the first and ends with
-# status 0; the first accepts it (token file written). `--status` reads the
-# running instance's title (once, as JSON, and following changes) and fails when none runs. The
-# service is a small local server whose feed has one meeting five minutes ahead, so nothing
-# leaves the machine.
+# Two real vesk-bar processes: the second hands a sign-in callback URL to the first, which accepts
+# it. `--status` reads the running instance's title (once, as JSON, and following changes) and fails
+# when none runs. The service is a local server whose feed has one meeting five minutes ahead.
 set -euo pipefail
 app=$1
 
@@ -18,11 +16,11 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; [ -f "$work/first.log" ] && cat "$work/first.log" >&2; exit 1; }
 
 cat > "$work/feed.py" <<'PY'
-import datetime, http.server, json, sys
+import datetime, http.server, json
 class Feed(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         if not self.path.startswith("/api/today"):
-            self.send_response(404); self.send_header("Content-Length", "0"); self.end_headers(); return
+            return self.send_error(404)
         start = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0) + datetime.timedelta(minutes=5)
         end = start + datetime.timedelta(minutes=30)
         body = json.dumps({"date": start.date().isoformat(), "meetings": [{
@@ -54,16 +52,15 @@ grep -q "not running" "$work/err" || fail "--status without an instance said '$(
 [ ! -e "$work/run/vesk-bar/instance.sock" ] || fail "--status started an instance"
 
 "$app" > "$work/first.log" 2>&1 &
-pids+=($!)
 first=$!
+pids+=($first)
 sock=$work/run/vesk-bar/instance.sock
 for _ in $(seq 100); do [ -S "$sock" ] && break; sleep 0.1; done
 [ -S "$sock" ] || fail "the first instance never listened"
-[ "$(stat -c %a "$work/run/vesk-bar")" = 700 ] || fail "socket folder is not 0700"
 
-# Signed out: no title, class "signed-out".
+signed_out='{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}'
 json=$("$app" --status --json) || fail "--status --json exited $?"
-[ "$json" = '{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}' ] || fail "signed-out status is '$json'"
+[ "$json" = "$signed_out" ] || fail "signed-out status is '$json'"
 "$app" --status --follow --json > "$work/follow" 2> "$work/follow.err" &
 follower=$!
 pids+=($follower)
@@ -74,28 +71,21 @@ for _ in $(seq 50); do [ -s "$work/follow" ] && break; sleep 0.1; done
 
 token=$work/data/Vesk/token
 for _ in $(seq 100); do [ -f "$token" ] && break; sleep 0.1; done
-[ -f "$token" ] || fail "the first instance wrote no token"
-[ "$(cat "$token")" = "vesk_secret42" ] || fail "token is '$(cat "$token")'"
+[ "$(cat "$token" 2>/dev/null)" = "vesk_secret42" ] || fail "the first instance wrote no token, or not the one given"
 
 # Signed in, the feed loads: the follower gets the new title at once, and --status gives the same.
 for _ in $(seq 100); do grep -q '"class":"soon"' "$work/follow" && break; sleep 0.1; done
 last=$(tail -n 1 "$work/follow")
 echo "$last" | grep -Eq '^\{"class":"soon","text":"in (4|5)m","tooltip":"Next: Intro with Acme, [^"]+"\}$' ||
     fail "followed status is '$last' after: $(cat "$work/follow")"
-[ "$(head -n 1 "$work/follow")" = '{"class":"signed-out","text":"","tooltip":"Vesk: signed out"}' ] ||
-    fail "the follower's first line is '$(head -n 1 "$work/follow")'"
+[ "$(head -n 1 "$work/follow")" = "$signed_out" ] || fail "the follower's first line is '$(head -n 1 "$work/follow")'"
 [ "$("$app" --status --json)" = "$last" ] || fail "--status --json differs from the followed line"
-plain=$("$app" --status) || fail "--status exited $?"
-echo "$plain" | grep -Eq '^in (4|5)m · Next: Intro with Acme, ' || fail "plain status is '$plain'"
+"$app" --status | grep -Eq '^in (4|5)m · Next: Intro with Acme, ' || fail "plain status: $("$app" --status)"
 
 # An argument over the hand-over limit is refused at once and says why.
 long_url="vesk://connect?token=vesk_$(head -c 20000 /dev/zero | tr '\0' a)"
 if "$app" "$long_url" 2> "$work/long.err"; then fail "an over-long argument was accepted"; fi
 grep -q "too long" "$work/long.err" || fail "over-long argument: '$(cat "$work/long.err")'"
-
-# A third launch with a command also reaches the first, which keeps running.
-"$app" --toggle || fail "third launch exited $?"
-kill -0 "$first" || fail "the first instance died"
 
 # The instance ends: the follower ends too, with a non-zero code.
 kill "$first"

@@ -18,28 +18,28 @@ class FakeWatcher : public QObject
 
 public:
     FakeWatcher()
-        : m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                     QStringLiteral("fake-watcher-%1").arg(++s_count)))
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                              u"fake-watcher-%1"_qs.arg(++s_count)))
     {
-        m_connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
-                                    QDBusConnection::ExportAllSlots);
+        m_bus.registerObject(u"/StatusNotifierWatcher"_qs, this, QDBusConnection::ExportAllSlots);
     }
     ~FakeWatcher() override
     {
-        m_connection.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
-        m_connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
-        QDBusConnection::disconnectFromBus(m_connection.name());
+        m_bus.unregisterObject(u"/StatusNotifierWatcher"_qs);
+        vanish();
+        QDBusConnection::disconnectFromBus(m_bus.name());
     }
-    bool appear() { return m_connection.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
-    bool vanish() { return m_connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
+    bool appear() { return m_bus.registerService(u"org.kde.StatusNotifierWatcher"_qs); }
+    bool vanish() { return m_bus.unregisterService(u"org.kde.StatusNotifierWatcher"_qs); }
 
     /// Calls a method of the item without blocking this thread, which also serves the item.
-    QDBusMessage call(const QString &service, const QString &path, const QString &interface,
-                      const QString &method, const QVariantList &arguments = {})
+    QDBusMessage call(const QString &service, const QString &method, const QVariantList &arguments = {},
+                      const QString &interface = u"org.kde.StatusNotifierItem"_qs,
+                      const QString &path = u"/StatusNotifierItem"_qs)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
         message.setArguments(arguments);
-        QDBusPendingCall pending = m_connection.asyncCall(message);
+        QDBusPendingCall pending = m_bus.asyncCall(message);
         QElapsedTimer waited;
         waited.start();
         while (!pending.isFinished() && waited.elapsed() < 5000)
@@ -48,33 +48,38 @@ public:
     }
     QVariantMap itemProperties(const QString &service)
     {
-        const QDBusMessage reply = call(
-            service, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("GetAll"), {QStringLiteral("org.kde.StatusNotifierItem")});
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return {};
-        return qdbus_cast<QVariantMap>(reply.arguments().at(0));
+        const QDBusMessage reply = call(service, u"GetAll"_qs, {u"org.kde.StatusNotifierItem"_qs},
+                                        u"org.freedesktop.DBus.Properties"_qs);
+        return reply.type() == QDBusMessage::ReplyMessage ? qdbus_cast<QVariantMap>(reply.arguments().at(0))
+                                                          : QVariantMap();
     }
-    bool listen(const QString &service, const QString &path, const QString &interface, const QString &name,
-                const char *slot)
+    /// Counts the item's announcements of a new label, title and tooltip, and of changed properties.
+    bool listen(const QString &service)
     {
-        return m_connection.connect(service, path, interface, name, this, slot);
+        const auto on = [&](const char *name, const char *slot,
+                            QString interface = u"org.kde.StatusNotifierItem"_qs) {
+            return m_bus.connect(service, u"/StatusNotifierItem"_qs, interface, QString::fromLatin1(name),
+                                 this, slot);
+        };
+        return on("XAyatanaNewLabel", SLOT(onLabel(QString, QString))) && on("NewTitle", SLOT(onTitle())) &&
+               on("NewToolTip", SLOT(onToolTip())) &&
+               on("PropertiesChanged", SLOT(onProperties()), u"org.freedesktop.DBus.Properties"_qs);
     }
 
     QStringList registrations;
     QStringList labels;
     int titleSignals = 0;
     int toolTipSignals = 0;
-    int propertyChanges = 0;
+    int propertySignals = 0;
 
 public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString &service) { registrations << service; }
     void onLabel(const QString &label, const QString &) { labels << label; }
     void onTitle() { ++titleSignals; }
     void onToolTip() { ++toolTipSignals; }
-    void onPropertiesChanged(const QString &, const QVariantMap &, const QStringList &) { ++propertyChanges; }
+    void onProperties() { ++propertySignals; }
 
 private:
     static inline int s_count = 0;
-    QDBusConnection m_connection;
+    QDBusConnection m_bus;
 };

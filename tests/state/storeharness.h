@@ -1,16 +1,10 @@
 #pragma once
 
 #include "model/feed.h"
-#include "platform/qnamhttp.h"
-#include "service/tokenstore.h"
-#include "state/store.h"
 #include "support/storeworld.h"
 
-#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QTest>
-
-#include <memory>
 
 /// A meeting starting at `start` (local time) and lasting `minutes`.
 inline Meeting meetingAt(const QString &id, const QDateTime &start, int minutes = 30,
@@ -40,17 +34,17 @@ inline QStringList idsOf(const QList<Meeting> &meetings)
     return ids;
 }
 
-/// The Store world with a fixed local morning and helpers for the feed and release routes.
+inline QJsonObject jsonOf(const QByteArray &bytes)
+{
+    return QJsonDocument::fromJson(bytes).object();
+}
+
+/// The Store world at a fixed local morning (the zone is set per test executable).
 struct StoreHarness : StoreWorld
 {
-    StoreHarness()
-    {
-        // A fixed local morning; the zone is set per test executable.
-        clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0));
-    }
+    StoreHarness() { clock.current = QDateTime(QDate(2025, 3, 4), QTime(10, 0)); }
 
-    void saveToken(const QString &token = QStringLiteral("vesk_test")) { QVERIFY(tokens.save(token)); }
-
+    void saveToken() { QVERIFY(tokens.save(QStringLiteral("vesk_test"))); }
     Store &start() { return makeStore(clipboard); }
 
     /// Starts with a token and the given feed, and waits for the start-up load and check.
@@ -58,26 +52,16 @@ struct StoreHarness : StoreWorld
     {
         saveToken();
         onFeed().reply(200, feedBody(feed));
-        Store &store = start();
+        start();
         [&] {
-            QTRY_VERIFY(store.lastUpdated().isValid());
+            QTRY_VERIFY(store->lastUpdated().isValid());
             QTRY_COMPARE(versionRequests(), 1);
         }();
-        return store;
+        return *store;
     }
 
-    /// A Store whose timer ticks every `interval` instead of every minute; the start-up load and
-    /// check have finished and any early tick has settled when it returns.
-    Store &startTicking(std::chrono::milliseconds interval, const QList<Meeting> &feed = {})
-    {
-        options.tickInterval = interval;
-        Store &store = startLoaded(feed);
-        QTest::qWait(int(interval.count()) * 3);
-        return store;
-    }
-
-    /// Runs the tasks queued so far and waits for a release-file request started after them, so a
-    /// request they would have sent has been sent.
+    /// Runs the tasks queued so far (after the start-up check was sent) and waits for a
+    /// release-file request started after them, so a request they would have sent has been sent.
     void settle()
     {
         const qsizetype before = versionRequests();
@@ -92,18 +76,21 @@ struct StoreHarness : StoreWorld
         [&] { QTRY_COMPARE(store->now(), clock.current); }();
     }
 
-    qsizetype feedRequests() const { return server.requestsTo(QByteArrayLiteral("/api/today")).size(); }
-    qsizetype versionRequests() const
+    ScriptedServer::Answer &onFeed() { return server.on("GET", "/api/today"); }
+    qsizetype feedRequests() const { return server.requestsTo("/api/today").size(); }
+    qsizetype versionRequests() const { return server.requestsTo("/download/version.json").size(); }
+    QList<QByteArray> queriesTo(const QByteArray &path) const
     {
-        return server.requestsTo(QByteArrayLiteral("/download/version.json")).size();
+        QList<QByteArray> queries;
+        for (const RecordedRequest &request : server.requestsTo(path))
+            queries.append(request.rawQuery);
+        return queries;
     }
-
-    ScriptedServer::Answer &onFeed()
+    QList<QJsonObject> bodiesTo(const QByteArray &path) const
     {
-        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/api/today"));
-    }
-    ScriptedServer::Answer &onVersion()
-    {
-        return server.on(QByteArrayLiteral("GET"), QByteArrayLiteral("/download/version.json"));
+        QList<QJsonObject> bodies;
+        for (const RecordedRequest &request : server.requestsTo(path))
+            bodies.append(jsonOf(request.body));
+        return bodies;
     }
 };

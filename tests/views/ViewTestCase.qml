@@ -10,21 +10,17 @@ TestCase {
 
     function settle() {
         const top = Window.window ? Window.window.contentItem : parent
-        tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
-        for (const clip of Feed.findAll(top, "actionClip")) {
-            const area = clip.children[0]
-            tryVerify(() => !clip.visible || Math.abs(clip.implicitHeight - area.implicitHeight - 14) < 0.5, 3000,
-                      "rows settle")
-        }
-        tryVerify(() => Feed.descendants(top).every(i => !isPolishScheduled(i)), 3000, "layouts settle")
+        const laidOut = () => Feed.descendants(top).every(i => !isPolishScheduled(i))
+        tryVerify(laidOut, 3000, "layouts settle")
+        for (const clip of Feed.descendants(top, "actionClip"))
+            tryVerify(() => !clip.visible || Math.abs(clip.implicitHeight - clip.children[0].implicitHeight - 14) < 0.5,
+                      3000, "rows settle")
+        tryVerify(laidOut, 3000, "layouts settle")
     }
 
     function click(item, x, y) {
         settle()
-        if (x === undefined)
-            mouseClick(item)
-        else
-            mouseClick(item, x, y)
+        mouseClick(item, x, y)
     }
 
     function child(item, name) {
@@ -34,12 +30,11 @@ TestCase {
     }
 
     function type(text) {
-        for (let i = 0; i < text.length; ++i)
-            keyClick(text[i])
+        for (const c of text)
+            keyClick(c)
     }
 
-    // A fresh Store; with `meetings` the first feed holds them and the call waits for it to load.
-    // `script` scripts further answers before the Store starts.
+    // A fresh Store; given `meetings`, its first feed holds them and it returns once that loaded.
     function startStore(signedIn, meetings, script) {
         fixture.resetServer()
         if (meetings !== undefined)

@@ -11,6 +11,8 @@
 
 #include <functional>
 
+using namespace Qt::Literals::StringLiterals;
+
 /// What the QML tests reach as `fixture`: the Store of the current test, the server's script and
 /// records, and what the desktop doubles saw.
 class Fixture : public QObject
@@ -34,7 +36,6 @@ public:
         Q_EMIT storeChanged();
         return result;
     }
-
     /// Ends the previous Store, then forgets every scripted answer and recorded request.
     Q_INVOKABLE void resetServer()
     {
@@ -56,32 +57,18 @@ public:
             .reply(status, encoded);
     }
 
-    /// Scripts a route that never answers.
     Q_INVOKABLE void hold(const QString &method, const QString &path)
     {
         m_world->on(method.toLatin1().constData(), path.toUtf8()).never();
     }
 
-    Q_INVOKABLE int requestCount(const QString &path) const { return int(requests(path).size()); }
-    Q_INVOKABLE QString lastQuery(const QString &path) const
+    /// The query and the JSON body of the last request to a path; empty before the first.
+    Q_INVOKABLE QVariantMap lastRequest(const QString &path) const
     {
-        return queries(path).value(requestCount(path) - 1);
-    }
-
-    /// The raw queries of every request to a path, in order.
-    Q_INVOKABLE QStringList queries(const QString &path) const
-    {
-        QStringList result;
-        for (const RecordedRequest &request : requests(path))
-            result.append(QString::fromUtf8(request.rawQuery));
-        return result;
-    }
-
-    /// The JSON body of the last request to a path.
-    Q_INVOKABLE QVariant lastBody(const QString &path) const
-    {
-        const auto all = requests(path);
-        return all.isEmpty() ? QVariant() : QJsonDocument::fromJson(all.last().body).toVariant();
+        const auto all = m_world->server.requestsTo(path.toUtf8());
+        return all.isEmpty() ? QVariantMap()
+                             : QVariantMap{{u"query"_s, QString::fromUtf8(all.last().rawQuery)},
+                                           {u"body"_s, QJsonDocument::fromJson(all.last().body).toVariant()}};
     }
 
     Q_INVOKABLE QStringList opened() const
@@ -102,16 +89,16 @@ public:
 
     Q_INVOKABLE QString at(int minutes, int days = 0) const { return ViewWorld::at(minutes, days); }
 
-    /// Presses, as a screen reader does through the accessibility interface, every control under
-    /// `root` that is offered with the name `name`; returns how many were offered.
+    /// Presses, as a screen reader would, every control named `name` that the accessibility tree offers below
+    /// `root`; answers how many there were.
     Q_INVOKABLE int pressAccessible(QObject *root, const QString &name) const
     {
         int offered = 0;
         const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
             if (!node)
                 return;
-            QAccessibleActionInterface *actions = node->actionInterface();
-            if (actions && node->text(QAccessible::Name) == name) {
+            if (QAccessibleActionInterface *actions = node->actionInterface();
+                actions && node->text(QAccessible::Name) == name) {
                 ++offered;
                 actions->doAction(QAccessibleActionInterface::pressAction());
             }
@@ -126,11 +113,6 @@ Q_SIGNALS:
     void storeChanged();
 
 private:
-    QList<RecordedRequest> requests(const QString &path) const
-    {
-        return m_world->server.requestsTo(path.toUtf8());
-    }
-
     std::unique_ptr<ViewWorld> m_world;
 };
 

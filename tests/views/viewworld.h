@@ -6,8 +6,7 @@
 #include <QLocale>
 #include <QTimeZone>
 
-/// Everything a panel needs to run for real: the Store world with a clock fixed at 10:00 on a
-/// Tuesday. Create it once the application exists.
+/// The Store world with a clock fixed at 10:00 on a Tuesday. Create it once the application exists.
 class ViewWorld : public StoreWorld
 {
 public:
@@ -22,8 +21,7 @@ public:
         return morning().addDays(days).addSecs(qint64(minutes) * 60).toUTC().toString(Qt::ISODate);
     }
 
-    /// Ends the previous Store (if any) and starts a new one, signed in or out. Scripts made before
-    /// the call answer its first requests.
+    /// Ends the previous Store (if any) and starts a new one; scripts made before answer its first requests.
     Store &start(bool signedIn)
     {
         stop();

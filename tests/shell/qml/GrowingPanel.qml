@@ -10,10 +10,9 @@ Item {
     property int rows: 3
     property bool menuOpen: false
     implicitHeight: root.rows * 40
-
     focus: true
+    // Like an open menu: the first Escape closes the menu, not the panel.
     Keys.onEscapePressed: event => {
-        // Like an open menu: the first Escape closes the menu, not the panel.
         event.accepted = root.menuOpen;
         root.menuOpen = false;
     }
