@@ -426,6 +426,27 @@ private:
         return at;
     }
 
+    // With the panel open: three reopens by clicking the item (each after a click that closes it), then
+    // one by a second process's `--toggle`; the panel is left open.
+    void measureLaterOpens(Subject &subject, const QString &service, const QString &program, Figures &f)
+    {
+        for (int i = 0; i < 3; ++i) {
+            click(service); // closes
+            settle(400);
+            const qint64 again = click(service);
+            if (const std::optional<qint64> next = subject.waitFor("frame", again))
+                f.trayReopen.add(ms(*next - again));
+            settle(200);
+        }
+        click(service);
+        settle(400);
+        Subject later(program, {u"--toggle"_qs}, m_environment);
+        const qint64 toggled = later.start();
+        if (const std::optional<qint64> next = subject.waitFor("frame", toggled))
+            f.toggleOpen.add(ms(*next - toggled));
+        settle(300);
+    }
+
     void measureApp(int meetings, bool warmUp)
     {
         Figures &f = meetings == 12 ? m_app : m_app50;
@@ -470,21 +491,7 @@ private:
         if (meetings != 12 || warmUp)
             return;
 
-        for (int i = 0; i < 3; ++i) {
-            click(*service); // closes
-            settle(400);
-            const qint64 again = click(*service);
-            if (const std::optional<qint64> next = subject.waitFor("frame", again))
-                f.trayReopen.add(ms(*next - again));
-            settle(200);
-        }
-        click(*service);
-        settle(400);
-        Subject later(app, {u"--toggle"_qs}, m_environment);
-        const qint64 toggled = later.start();
-        if (const std::optional<qint64> next = subject.waitFor("frame", toggled))
-            f.toggleOpen.add(ms(*next - toggled));
-        settle(300);
+        measureLaterOpens(subject, *service, app, f);
 
         // Reloads with the panel open: from the reply leaving the service to the repaint.
         m_server.meetings = 50;
@@ -527,21 +534,7 @@ private:
             f.firstOpen.add(ms(*frame - clicked));
         settle(800);
         f.openRss.add(rssMb(subject.pid()));
-        for (int i = 0; i < 3; ++i) {
-            click(*service);
-            settle(400);
-            const qint64 again = click(*service);
-            if (const std::optional<qint64> next = subject.waitFor("frame", again))
-                f.trayReopen.add(ms(*next - again));
-            settle(200);
-        }
-        click(*service);
-        settle(400);
-        Subject later(baseline, {u"--toggle"_qs}, m_environment);
-        const qint64 toggled = later.start();
-        if (const std::optional<qint64> next = subject.waitFor("frame", toggled))
-            f.toggleOpen.add(ms(*next - toggled));
-        settle(300);
+        measureLaterOpens(subject, *service, baseline, f);
     }
 
     static QByteArray spread(const Stats &s, const char *format = "%.1f")

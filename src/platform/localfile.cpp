@@ -21,45 +21,29 @@ Result read(const QString &path, qint64 maxBytes)
         out.refusal = errno == ENOENT ? Refusal::Missing : Refusal::Unreadable;
         return out;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         out.refusal = Refusal::Unreadable;
         return out;
     }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        out.refusal = Refusal::Unreadable;
+        return out;
+    }
     if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
         out.refusal = Refusal::NotRegular;
         return out;
     }
-    if (st.st_size > maxBytes) {
-        ::close(fd);
-        out.refusal = Refusal::TooLarge;
-        return out;
-    }
     // The file may grow while it is read: never take more than one byte past the limit.
-    QByteArray bytes(maxBytes + 1, Qt::Uninitialized);
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            out.refusal = Refusal::Unreadable;
-            return out;
-        }
-        if (n == 0)
-            break;
-        done += n;
-    }
-    ::close(fd);
-    if (done > maxBytes) {
+    QByteArray bytes = st.st_size > maxBytes ? QByteArray() : file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        out.refusal = Refusal::Unreadable;
+    else if (st.st_size > maxBytes || bytes.size() > maxBytes)
         out.refusal = Refusal::TooLarge;
-        return out;
-    }
-    bytes.truncate(done);
-    out.bytes = std::move(bytes);
+    else
+        out.bytes = std::move(bytes);
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/singleinstance.h"
 
+#include "platform/instanceprotocol.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -22,8 +24,8 @@
 
 namespace {
 
-constexpr QByteArrayView Header = "vesk-bar 1\n";
-constexpr QByteArrayView Receipt = "ok\n";
+constexpr QByteArrayView Header = InstanceProtocol::Header;
+constexpr QByteArrayView Receipt = InstanceProtocol::Receipt;
 // Status requests: one answer line, or one now and one after every change.
 constexpr QByteArrayView StatusRequest = "vesk-bar status\n\n";
 constexpr QByteArrayView FollowRequest = "vesk-bar follow\n\n";
@@ -139,13 +141,13 @@ QString SingleInstance::folder()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !runtime.startsWith(u'/'))
         return {};
-    return runtime + QStringLiteral("/vesk-bar");
+    return runtime + u'/' + QLatin1StringView(InstanceProtocol::Folder);
 }
 
 QString SingleInstance::socketPath()
 {
     const QString dir = folder();
-    return dir.isEmpty() ? QString() : dir + QStringLiteral("/instance.sock");
+    return dir.isEmpty() ? QString() : dir + u'/' + QLatin1StringView(InstanceProtocol::SocketName);
 }
 
 SingleInstance::Role SingleInstance::claim()

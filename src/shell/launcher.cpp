@@ -3,6 +3,8 @@
 // without loading Qt; everything else, and every launch that finds no running instance, becomes
 // the application itself (vesk-bar-app, which parses, forwards or starts as before).
 // Plain C library only: this is the whole cost of a forwarded launch.
+#include "platform/instanceprotocol.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -36,7 +38,7 @@ bool quickMessage(int argc, char **argv, std::string &message)
             return false;
     }
     // The same message the application sends: a header, one argument per line, an empty line.
-    message = "vesk-bar 1\n";
+    message = InstanceProtocol::Header;
     if (toggle)
         message += "--toggle\n";
     if (copy)
@@ -67,7 +69,8 @@ Outcome forward(const std::string &message)
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || runtime[0] != '/')
         return Outcome::NoInstance;
-    const std::string path = std::string(runtime) + "/vesk-bar/instance.sock";
+    const std::string path =
+        std::string(runtime) + '/' + InstanceProtocol::Folder + '/' + InstanceProtocol::SocketName;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof(address.sun_path))
@@ -100,7 +103,8 @@ Outcome forward(const std::string &message)
         done += size_t(n);
     }
     std::string reply;
-    while (reply.size() < 3 && waitFor(fd, POLLIN)) {
+    const std::string receipt = InstanceProtocol::Receipt;
+    while (reply.size() < receipt.size() && waitFor(fd, POLLIN)) {
         char buffer[16];
         const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
         if (n < 0 && errno == EINTR)
@@ -110,7 +114,7 @@ Outcome forward(const std::string &message)
         reply.append(buffer, size_t(n));
     }
     ::close(fd);
-    return reply.compare(0, 3, "ok\n") == 0 ? Outcome::Delivered : Outcome::Failed;
+    return reply.compare(0, receipt.size(), receipt) == 0 ? Outcome::Delivered : Outcome::Failed;
 }
 
 } // namespace

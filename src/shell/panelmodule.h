@@ -3,7 +3,6 @@
 #include "shell/panel.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
@@ -14,9 +13,6 @@ namespace PanelModule {
 
 /// The file name of the module.
 inline constexpr char FileName[] = "vesk-bar-panel.so";
-
-/// Where the module may be, in order, as absolute paths.
-QStringList candidates();
 
 /// A new panel on `store`; null, with the reason in `error`, when the module is missing, does not
 /// load or does not make a panel. The module stays loaded for the rest of the process.
