@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QTest>
 
+#include <ctime>
+
 /// A meeting starting at `start` (local time) and lasting `minutes`.
 inline Meeting meetingAt(const QString &id, const QDateTime &start, int minutes = 30,
                          const QString &status = QStringLiteral("confirmed"))
@@ -94,3 +96,15 @@ struct StoreHarness : StoreWorld
         return bodies;
     }
 };
+
+/// The main of a test program whose clock reads in a zone with daylight saving, whose midnight differs
+/// from UTC's.
+#define VESK_TEST_MAIN_IN_BERLIN(TestObject)                                                                 \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        qputenv("TZ", "Europe/Berlin");                                                                      \
+        tzset();                                                                                             \
+        QCoreApplication app(argc, argv);                                                                    \
+        TestObject test;                                                                                     \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }

@@ -6,8 +6,6 @@
 #include <QDBusMessage>
 #include <QSignalSpy>
 
-#include <ctime>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -189,13 +187,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
-    QCoreApplication app(argc, argv);
-    TestHeadsUp test;
-    return QTest::qExec(&test, argc, argv);
-}
+VESK_TEST_MAIN_IN_BERLIN(TestHeadsUp)
 
 #include "tst_headsup.moc"

@@ -4,8 +4,6 @@
 #include <QScopeGuard>
 #include <QTimer>
 
-#include <ctime>
-
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -213,14 +211,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // A zone with daylight saving, whose midnight differs from UTC's.
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
-    QCoreApplication app(argc, argv);
-    TestStoreCore test;
-    return QTest::qExec(&test, argc, argv);
-}
+VESK_TEST_MAIN_IN_BERLIN(TestStoreCore)
 
 #include "tst_store_core.moc"
