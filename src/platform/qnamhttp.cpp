@@ -106,7 +106,7 @@ QCoro::Task<HttpReply> QnamHttp::send(HttpRequest request)
     // The body is collected as it arrives, so an oversized one is refused before it fills memory.
     QByteArray body;
     bool oversized = false;
-    const qint64 cap = m_maxBodyBytes;
+    const qint64 cap = kMaxBodyBytes;
     const auto collect = [raw, &body, &oversized, cap] {
         if (oversized || !raw->isOpen())
             return;

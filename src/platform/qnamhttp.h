@@ -32,11 +32,9 @@ public:
     /// Cancels every request in flight; each awaiting operation resumes with a failed transfer.
     void abortAll();
 
-    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
     void setDefaultTimeout(std::chrono::milliseconds timeout) { m_defaultTimeout = timeout; }
 
 private:
     std::unique_ptr<QNetworkAccessManager> m_nam;
-    qint64 m_maxBodyBytes = kMaxBodyBytes;
     std::chrono::milliseconds m_defaultTimeout = kDefaultTimeout;
 };

@@ -36,7 +36,6 @@ public:
     void setTitle(const QString &title);
 
     StatusNotifierItem *statusNotifierItem() const { return m_sni.get(); }
-    QSystemTrayIcon *systemTrayIcon() const { return m_systemTray.get(); }
 
     /// Where the XEmbed icon is: the middle of its edge that faces the screen's middle; none when
     /// the tray does not say.

@@ -58,7 +58,6 @@ public:
     Panel &panel();
     TrayIcon &tray() const { return *m_tray; }
     AppDelegate &delegate() const { return *m_delegate; }
-    HotKeys &hotKeys() { return m_hotKeys; }
 
 private:
     void followTrayKind();
