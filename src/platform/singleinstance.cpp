@@ -24,8 +24,8 @@
 
 namespace {
 
-constexpr QByteArrayView Header = InstanceProtocol::Header;
-constexpr QByteArrayView Receipt = InstanceProtocol::Receipt;
+const QByteArrayView Header(InstanceProtocol::Header);
+const QByteArrayView Receipt(InstanceProtocol::Receipt);
 // Status requests: one answer line, or one now and one after every change.
 constexpr QByteArrayView StatusRequest = "vesk-bar status\n\n";
 constexpr QByteArrayView FollowRequest = "vesk-bar follow\n\n";
